@@ -1,0 +1,45 @@
+# The one INTERFACE target that carries the language standard, warnings and
+# definitions. Every target of the project links it.
+add_library(wk_common INTERFACE)
+target_compile_features(wk_common INTERFACE cxx_std_20)
+target_compile_options(wk_common INTERFACE -Wall -Wextra -Wpedantic -Wno-missing-field-initializers)
+if(WK_WERROR)
+  target_compile_options(wk_common INTERFACE -Werror)
+endif()
+target_include_directories(wk_common INTERFACE ${PROJECT_SOURCE_DIR})
+target_compile_definitions(wk_common INTERFACE _FILE_OFFSET_BITS=64)
+target_link_libraries(wk_common INTERFACE Threads::Threads)
+
+if(WK_SANITIZE)
+  target_compile_options(wk_common INTERFACE -fsanitize=${WK_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  target_link_options(wk_common INTERFACE -fsanitize=${WK_SANITIZE})
+endif()
+
+# wk_layer_library(NAME DIR [DEPS ...]): a static library of every .cpp in DIR
+# (subfolders included, except a "tests" folder). Files are globbed so that adding a
+# source file needs no edit here.
+function(wk_layer_library name dir)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
+  list(FILTER srcs EXCLUDE REGEX "/tests/")
+  list(FILTER srcs EXCLUDE REGEX "_main\\.cpp$")
+  if(srcs)
+    add_library(${name} STATIC ${srcs})
+    target_link_libraries(${name} PUBLIC wk_common ${ARG_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_link_libraries(${name} INTERFACE wk_common ${ARG_DEPS})
+  endif()
+endfunction()
+
+# wk_add_test(NAME SOURCES ... LIBS ... [LABELS ...]): a GoogleTest executable whose
+# cases are registered with ctest and run with the project's test environment.
+function(wk_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE wk_common ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  set(env "LANG=C.UTF-8;QT_QPA_PLATFORM=offscreen;WK_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "${env}" LABELS "${ARG_LABELS}")
+endfunction()

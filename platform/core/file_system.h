@@ -1,0 +1,177 @@
+#pragma once
+// The file-system interface the engine works through. Three implementations:
+//   PosixFileSystem   the real one (posix_file_system.h),
+//   MemoryFileSystem  in memory, permissions enforced, for fast deterministic tests,
+//   FaultFileSystem   a wrapper that fails a chosen call on a chosen path, the Nth call,
+//                     or a write after N bytes (fault_file_system.h).
+//
+// Paths are the system's UTF-16 strings; a component's bytes on disk are the lossless
+// UTF-8 conversion of CString, so every name round-trips exactly. Paths given here are
+// absolute and use '/' between components.
+//
+// Error contract: every call returns false (or null) on failure and sets the calling
+// thread's last error to a Win32 code (win_error.h); on success the last error is not
+// meaningful. Nothing throws.
+//
+// No call follows a symbolic link in the last component or below it (statx with
+// AT_SYMLINK_NOFOLLOW, O_NOFOLLOW, unlink/rename never through a link). Removing a
+// directory removes only an empty one; nothing here deletes recursively.
+//
+// Threads: the implementations may be used from several threads at once; one File
+// object is used by one thread at a time.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include "platform/core/cstring.h"
+#include "platform/core/win_time.h"
+
+namespace plat {
+
+constexpr std::uint32_t FILE_ATTRIBUTE_READONLY = 0x01;
+constexpr std::uint32_t FILE_ATTRIBUTE_HIDDEN = 0x02;
+constexpr std::uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr std::uint32_t FILE_ATTRIBUTE_ARCHIVE = 0x20;
+constexpr std::uint32_t FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr std::uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
+
+enum class EntryKind : std::uint8_t { File, Directory, Symlink, Special };
+
+// One directory entry, the fields of a directory-listing record in their order, plus
+// what the port needs beside them (kind, permission bits, identity).
+//   attributes: DIRECTORY for a directory; READONLY for a file whose owner has no write
+//   permission; HIDDEN for a name beginning with '.'; NORMAL when no other bit is set.
+//   creationTime is the birth time where the file system reports it, else mtime.
+struct FindData {
+    std::uint32_t attributes = 0;
+    FileTime creationTime = 0;
+    FileTime lastAccessTime = 0;
+    FileTime lastWriteTime = 0;
+    std::uint32_t sizeHigh = 0;
+    std::uint32_t sizeLow = 0;
+    std::uint32_t reserved0 = 0;
+    std::uint32_t reserved1 = 0;
+    CString name;        // the entry's own name (last component)
+    CString shortName;   // always empty on Linux
+
+    EntryKind kind = EntryKind::File;
+    std::uint32_t mode = 0;      // permission bits (07777)
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+
+    std::uint64_t Size() const { return (std::uint64_t(sizeHigh) << 32) | sizeLow; }
+    void SetSize(std::uint64_t s) { sizeHigh = std::uint32_t(s >> 32); sizeLow = std::uint32_t(s); }
+    bool IsDirectory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+};
+
+// Lists one directory entry by entry. The first two entries are "." and ".." (as the
+// crawl expects and skips), then the real entries in the order the file system gives.
+class DirectoryLister {
+public:
+    virtual ~DirectoryLister() = default;
+    // Fills the next entry; false at the end (last error 18, ERROR_NO_MORE_FILES) or on
+    // a failure (another code).
+    virtual bool Next(FindData& out) = 0;
+};
+
+// An open file. Close reports the error a delayed write may give; the destructor
+// closes silently when Close was not called.
+class File {
+public:
+    virtual ~File() = default;
+    // Reads up to n bytes; got = 0 at the end of the file.
+    virtual bool Read(void* buffer, std::size_t n, std::size_t& got) = 0;
+    // Writes all n bytes or fails.
+    virtual bool Write(const void* buffer, std::size_t n) = 0;
+    virtual bool Seek(std::uint64_t offset) = 0;
+    virtual bool GetSize(std::uint64_t& size) = 0;
+    // Null pointers leave that time as it is; the creation time cannot be set on Linux
+    // and is skipped without error.
+    virtual bool SetTimes(const FileTime* creation, const FileTime* lastAccess, const FileTime* lastWrite) = 0;
+    virtual bool SetMode(std::uint32_t mode) = 0;
+    virtual bool Flush() = 0;   // fsync
+    virtual bool Close() = 0;
+};
+
+enum class CreateMode {
+    CreateNew,     // fails with 80 when the path exists
+    CreateAlways,  // truncates an existing file
+};
+
+// Progress of a copy: called after every chunk with the bytes written so far and the
+// source size. Returning false cancels the copy (it then fails with 1235).
+using CopyProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+
+struct CopyOptions {
+    // Use the kernel's copy (copy_file_range) where it works; false: the read/write
+    // loop with bufferSize bytes.
+    bool kernelCopy = true;
+    std::size_t bufferSize = 262144;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    virtual std::unique_ptr<DirectoryLister> ListDirectory(const CString& path) = 0;
+    // The entry at path itself (a symbolic link is reported as a link, never followed).
+    virtual bool GetFindData(const CString& path, FindData& out) = 0;
+    // INVALID_FILE_ATTRIBUTES on failure.
+    virtual std::uint32_t GetFileAttributes(const CString& path) = 0;
+    // Only READONLY has an effect (clears or gives the owner write permission);
+    // HIDDEN, ARCHIVE and NORMAL change nothing. Never on a symbolic link.
+    virtual bool SetFileAttributes(const CString& path, std::uint32_t attributes) = 0;
+    virtual bool SetFileTimes(const CString& path, const FileTime* creation, const FileTime* lastAccess,
+                              const FileTime* lastWrite) = 0;
+    virtual bool SetPermissions(const CString& path, std::uint32_t mode) = 0;
+
+    // mkdir with mode 0777 & ~umask, plus owner write.
+    virtual bool CreateDirectory(const CString& path) = 0;
+    // mkdir with the template's permission bits plus owner write and execute.
+    virtual bool CreateDirectoryFromTemplate(const CString& path, const CString& templatePath) = 0;
+    // Removes an empty directory only; a non-empty one gives 145.
+    virtual bool RemoveDirectory(const CString& path) = 0;
+    // Removes a file (or a symbolic link or special file itself); a directory gives 5.
+    virtual bool DeleteFile(const CString& path) = 0;
+    // rename(2). Without replaceExisting an existing target gives 183.
+    virtual bool MoveFile(const CString& from, const CString& to, bool replaceExisting) = 0;
+
+    virtual std::unique_ptr<File> OpenRead(const CString& path) = 0;
+    virtual std::unique_ptr<File> CreateFile(const CString& path, CreateMode mode, std::uint32_t permissions) = 0;
+    // Creates a new file exclusively (mode 0600) beside target, in target's directory,
+    // with a short name that begins with kTemporaryPrefix; its path goes to tempPath.
+    virtual std::unique_ptr<File> CreateTemporaryBeside(const CString& target, CString& tempPath) = 0;
+
+    // Copies source over target through a temporary file beside the target: contents,
+    // then the source's times and permission bits on the temporary file, then a rename
+    // over the target. A failure or a cancel removes the temporary file and leaves an
+    // existing target exactly as it was. A symbolic link at source or target is never
+    // followed (a link at source fails with 1921; a link at target is replaced).
+    virtual bool CopyFile(const CString& source, const CString& target, const CopyProgress& progress,
+                          const CopyOptions& options) = 0;
+
+    // Absolute, lexically normalised path ("." and ".." resolved, no link resolution).
+    virtual bool GetFullPathName(const CString& path, CString& out) = 0;
+    // The path with every symbolic link resolved (realpath); used once for a root.
+    virtual bool ResolvePath(const CString& path, CString& out) = 0;
+    // The name of the file system type holding path: "FAT" (vfat, msdos), "exFAT",
+    // "NTFS", "ext4", "btrfs", "xfs", "tmpfs", "fuse", ...
+    virtual bool GetVolumeInformation(const CString& path, CString& fileSystemName) = 0;
+    // syncfs of the file system holding path.
+    virtual bool SyncFileSystem(const CString& path) = 0;
+    // fsync of a directory, after a rename into it.
+    virtual bool SyncDirectory(const CString& path) = 0;
+};
+
+// The short fixed prefix of every temporary file the program writes; the crawl never
+// takes such a file as an entry.
+inline constexpr char16_t kTemporaryPrefix[] = u".wk~";
+bool IsTemporaryName(std::u16string_view name);
+
+// The directory part of a path ("/a/b/c" -> "/a/b"; "/a" -> "/"), and the last component.
+CString ParentPath(const CString& path);
+CString LastComponent(const CString& path);
+
+// The process-wide real file system.
+FileSystem& PosixFs();
+
+}  // namespace plat
