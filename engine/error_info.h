@@ -31,6 +31,7 @@ enum ErrorCode : std::uint32_t {
     ERRCODE_BAD_FORMAT = 7,           // the file has a bad format
     ERRCODE_BAD_EXIT_CODE = 8,        // a pre- or post-processing program failed
     ERRCODE_NESTED_ROOTS = 9,         // the base directories are the same or nested
+    ERRCODE_CHANGED_SINCE_SCAN = 10,  // the entry on disk no longer matches the scan
 };
 
 class ErrorInfo {

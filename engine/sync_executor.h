@@ -1,0 +1,128 @@
+#pragma once
+// SyncExecutor: carries out one entry of the plan (copy, delete or database-only update)
+// and compares the two sides' contents for the scan.
+//
+// One object lives for one CSyncDataBase::Execute or one content-comparison pass and is
+// used by one thread (the worker); the only object it shares with another thread is the
+// Watcher. It reaches the disk only through the plat::FileSystem it is given.
+//
+// Paths on disk: each side's path is its root followed by one component per tree level,
+// each component the real name of that side's stamp at that level, else the source side's
+// name (the name the entry is created with). Nothing is ever lower- or upper-cased.
+//
+// Errors: Run and CompareContents fill the caller's ErrorInfo (category 1 with the Win32
+// code, extra = the step that failed, text = the path; category 3 on a cancel; category 2
+// ERRCODE_CHANGED_SINCE_SCAN when the disk no longer matches the scan) and return false
+// only when the whole run or scan must stop. Nothing throws.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "engine/error_info.h"
+#include "platform/core/cstring.h"
+#include "platform/core/file_system.h"
+
+class CLogger;
+class CSyncRecord;
+class FileStamp;
+class FSTreeNode;
+class Watcher;
+
+class SyncExecutor {
+public:
+    // Default buffer size when the preferences say 0.
+    static constexpr std::uint32_t kDefaultBufferSize = 262144;
+    // Seconds since 1970; tests replace it to control the transfer rate.
+    using Clock = std::uint64_t (*)();
+
+    // fs null = the process-wide real file system. Calls Init with all zero.
+    explicit SyncExecutor(plat::FileSystem* fs = nullptr);
+    ~SyncExecutor();
+    SyncExecutor(const SyncExecutor&) = delete;
+    SyncExecutor& operator=(const SyncExecutor&) = delete;
+
+    // Frees both buffers and allocates the buffer anew; bufferSize 0 means 262144.
+    // The roots are absolute and end in '/'. ownCopy true: files are copied by the
+    // read/write loop; false: by the platform's kernel copy. Forgets the directories
+    // noted for Finish.
+    void Init(const CString& leftRoot, const CString& rightRoot, Watcher* watcher, std::uint32_t bufferSize,
+              std::uint32_t retryDelayMs, bool ownCopy);
+
+    // One job of the plan: the entry of node, whose index in the Proxy is itemValue. Sets
+    // the record's ST and keeps its database pair in step with the disk. false: the run
+    // must stop (cancel or an abort answer).
+    bool Run(FSTreeNode& node, std::uint32_t itemValue, ErrorInfo& error);
+
+    // Compares the bytes of both sides (both present). Sets FG 0x04 (same) or 0x08
+    // (different). false: the scan must stop (cancel or an abort answer).
+    bool CompareContents(FSTreeNode& node, std::uint32_t itemValue, ErrorInfo& error);
+
+    // The end of a run: every directory the run created, copied onto, or made writable
+    // for an operation gets its final permission bits, the deepest first; then the file
+    // systems of both roots are flushed (syncfs). Each failure is logged to logger (when
+    // given); false when any failed.
+    bool Finish(CLogger* logger);
+
+    // Thousands of bytes per second of the current transfer; 0 before a whole second.
+    std::uint32_t Rate() const;
+
+    void SetClock(Clock clock) { clock_ = clock; }
+    std::uint32_t BufferSize() const { return bufferSize_; }
+    bool OwnCopy() const { return ownCopy_; }
+
+    // The side a path is built for.
+    enum Side { LEFT = 0, RIGHT = 1 };
+    // The path on disk of node's entry on that side: root plus real names (see above).
+    CString SidePath(const FSTreeNode& node, Side side) const;
+
+private:
+    struct CopyJob;
+    enum class Answer { Retry, Ignore, Abort };
+
+    bool Delete(FSTreeNode& node, Side side, ErrorInfo& error);
+    bool Copy(FSTreeNode& node, Side from, ErrorInfo& error);
+    bool DatabaseOnly(FSTreeNode& node);
+    // Steps of a copy; each returns true on success and leaves the Win32 code in
+    // GetLastError() on failure.
+    bool CopyDirectory(CopyJob& job);
+    bool CopyFileContents(CopyJob& job, std::uint32_t& failedStep, CString& failedPath);
+    bool CommitFile(CopyJob& job, std::uint32_t& failedStep, CString& failedPath);
+    bool ReadNewStamp(CopyJob& job);
+
+    // After a failed step: one silent retry after the delay when allowed, else the
+    // question; the question is also copied into error when the answer ends the item.
+    Answer HandleFailure(ErrorInfo& question, ErrorInfo& error);
+    // Does the entry on disk at path still match the stamp the scan saw? false sets error
+    // (category 2, ERRCODE_CHANGED_SINCE_SCAN, text = path).
+    bool MatchesStamp(const CString& path, const FileStamp* stamp, ErrorInfo& error);
+    // Runs op; when it fails for lack of permission in the parent directory of path and
+    // that directory has no owner write permission, gives it owner write (to be restored
+    // by Finish) and runs op once more.
+    template <typename Op>
+    bool WithWritableParent(const CString& path, const Op& op);
+    void NoteDirectoryMode(const CString& path, std::uint32_t mode, bool overrideExisting);
+    void StartTransferClock();
+    bool Cancelled();
+
+    plat::FileSystem* fs_;
+    FSTreeNode* node_ = nullptr;
+    CSyncRecord* record_ = nullptr;
+    CString leftRoot_;
+    CString rightRoot_;
+    Watcher* watcher_ = nullptr;
+    std::uint32_t itemValue_ = 0;
+    std::uint32_t retryDelay_ = 0;
+    std::uint32_t retryLimit_ = 1;
+    std::uint32_t retries_ = 0;  // automatic retries since the last success or question
+    std::unique_ptr<std::uint8_t[]> buffer_;
+    std::unique_ptr<std::uint8_t[]> secondBuffer_;
+    std::uint32_t bufferSize_ = 0;
+    bool ownCopy_ = false;
+    std::uint64_t transferStart_ = 0;
+    std::int32_t minimumSeconds_ = 1;
+    std::uint64_t transferBytes_ = 0;
+    Clock clock_;
+    // Directories whose permission bits Finish sets: path -> (depth, mode).
+    std::map<CString, std::pair<std::uint32_t, std::uint32_t>> directoryModes_;
+};
