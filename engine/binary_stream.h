@@ -118,6 +118,8 @@ class MemoryReader : public BinaryReader {
 public:
     explicit MemoryReader(std::span<const std::uint8_t> bytes);
     explicit MemoryReader(std::string_view bytes);
+    // The bytes are not copied: a temporary string would be gone before the first read.
+    explicit MemoryReader(std::string&&) = delete;
 
 protected:
     bool Source(std::uint64_t pos, std::uint8_t* out, std::size_t n, std::size_t& got) override;

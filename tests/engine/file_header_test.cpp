@@ -46,7 +46,8 @@ TEST(FileHeader, VerifyAcceptsTheMagicOrTheAlternativeOnly) {
     };
     for (const auto& c : cases) {
         FileHeader h("new magic");
-        MemoryReader in(c.magicOnDisk + std::string(16, '\0'));
+        const std::string bytes = c.magicOnDisk + std::string(16, '\0');
+        MemoryReader in(bytes);
         ASSERT_TRUE(h.Read(in));
         EXPECT_EQ(h.Verify(c.alternative), c.accepted) << c.magicOnDisk << " / " << (c.alternative ? c.alternative : "-");
     }
@@ -54,7 +55,8 @@ TEST(FileHeader, VerifyAcceptsTheMagicOrTheAlternativeOnly) {
 
 TEST(FileHeader, ShortInputFailsTheStream) {
     FileHeader h("obn database");
-    MemoryReader in(std::string("obn database\0\0\0\0\x03\0", 18));
+    const std::string bytes("obn database\0\0\0\0\x03\0", 18);
+    MemoryReader in(bytes);
     EXPECT_FALSE(h.Read(in));
     EXPECT_TRUE(in.fail());
 }

@@ -58,7 +58,9 @@ TEST(StreamStrings, WideStringReadsBackIntoBoundedFields) {
         CString s(u"stale");
         EXPECT_EQ(ReadWideString(r, s, c.capacity), c.ok) << c.what;
         EXPECT_EQ(r.good(), c.ok) << c.what;
-        if (c.ok) EXPECT_EQ(s, CString(c.text)) << c.what;
+        if (c.ok) {
+            EXPECT_EQ(s, CString(c.text)) << c.what;
+        }
     }
 }
 
@@ -80,23 +82,26 @@ TEST(StreamStrings, NarrowTextIsWindows1252) {
         MemoryReader r(c.bytes);
         CString s;
         EXPECT_EQ(ReadNarrowString(r, s, c.capacity), c.ok) << c.what;
-        if (c.ok) EXPECT_EQ(s, CString(c.text)) << c.what;
+        if (c.ok) {
+            EXPECT_EQ(s, CString(c.text)) << c.what;
+        }
     }
 }
 
 TEST(StreamStrings, FixedNarrowRecordTakesItsWholeSize) {
     std::string rec(8, '\0');
     rec.replace(0, 3, "C:\xc4");
-    MemoryReader r(rec + "next");
+    const std::string bytes = rec + "next";
+    MemoryReader r(bytes);
     CString s;
     ASSERT_TRUE(ReadFixedNarrow(r, s, 8));
     EXPECT_EQ(s, CString(u"C:\u00c4"));
     EXPECT_EQ(r.Tell(), 8u);
     // A full record without NUL keeps all but its last character.
-    MemoryReader full(std::string("ABCDEFGH"));
+    MemoryReader full(std::string_view("ABCDEFGH"));
     ASSERT_TRUE(ReadFixedNarrow(full, s, 8));
     EXPECT_EQ(s, CString(u"ABCDEFG"));
-    MemoryReader cut(std::string("ABC"));
+    MemoryReader cut(std::string_view("ABC"));
     EXPECT_FALSE(ReadFixedNarrow(cut, s, 8));
 }
 
