@@ -120,6 +120,10 @@ void CSyncRecord::SwitchSides() {
     PA = SwitchedCode(PA);
     AC = SwitchedCode(AC);
     BC = SwitchedCode(BC);
+    // BL and BR describe the left and right stamps against their database stamps; they
+    // travel with the stamps, or an export after the switch would show each side's
+    // shift class on the other side.
+    std::swap(BL, BR);
     const std::uint8_t l = FG & FG_LEFT_INACCESSIBLE;
     const std::uint8_t r = FG & FG_RIGHT_INACCESSIBLE;
     FG = static_cast<std::uint8_t>((FG & ~(FG_LEFT_INACCESSIBLE | FG_RIGHT_INACCESSIBLE)) | (l << 1) | (r >> 1));

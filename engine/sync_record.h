@@ -84,7 +84,8 @@ public:
     // in the database or neither side was moved.
     bool ShiftDatabaseTimes(Bias leftBias, Bias rightBias, const ComparerOptions& options);
     // Left and right exchanged: stamps, database stamps, the side-bound action codes
-    // (DEL_M/DEL_S, CP_M/CP_S in PA, AC and BC) and the inaccessible flags.
+    // (DEL_M/DEL_S, CP_M/CP_S in PA, AC and BC), the shift classes BL/BR and the
+    // inaccessible flags.
     void SwitchSides();
 
     // The entry's path relative to the roots (upper-cased node names joined by "\\").
