@@ -1,0 +1,134 @@
+#include "platform/core/locked_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/core/win_error.h"
+
+namespace plat {
+
+namespace {
+
+bool Fail(int err) {
+    SetLastError(Win32FromErrno(err));
+    return false;
+}
+
+}  // namespace
+
+std::unique_ptr<LockedFile> LockedFile::Open(const CString& path) {
+    const std::string bytes = path.ToUtf8();
+    // O_NONBLOCK keeps the open of a FIFO from waiting for a writer; a FIFO is refused below.
+    int fd;
+    do {
+        fd = ::open(bytes.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        const int err = errno;
+        bool parentExists = true;
+        if (err == ENOENT) {
+            const std::size_t slash = bytes.rfind('/');
+            const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : bytes.substr(0, slash);
+            struct stat st {};
+            parentExists = ::stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        }
+        SetLastError(Win32FromErrno(err, ErrnoContext::Other, parentExists));
+        return nullptr;
+    }
+    std::unique_ptr<LockedFile> file(new LockedFile(fd));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        Fail(errno);
+        return nullptr;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        SetLastError(win32::ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        Fail(errno);
+        return nullptr;
+    }
+    int rc;
+    do {
+        rc = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+        if (errno == EWOULDBLOCK) SetLastError(win32::ERROR_SHARING_VIOLATION);
+        else Fail(errno);
+        return nullptr;
+    }
+    return file;
+}
+
+LockedFile::~LockedFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool LockedFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t n, std::size_t& got) {
+    got = 0;
+    auto* p = static_cast<char*>(buffer);
+    while (got < n) {
+        const ssize_t r = ::pread(fd_, p + got, n - got, static_cast<off_t>(offset + got));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return Fail(errno);
+        }
+        if (r == 0) break;
+        got += std::size_t(r);
+    }
+    return true;
+}
+
+bool LockedFile::WriteAt(std::uint64_t offset, const void* buffer, std::size_t n) {
+    const auto* p = static_cast<const char*>(buffer);
+    std::size_t done = 0;
+    while (done < n) {
+        const ssize_t r = ::pwrite(fd_, p + done, n - done, static_cast<off_t>(offset + done));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return Fail(errno);
+        }
+        done += std::size_t(r);
+    }
+    return true;
+}
+
+bool LockedFile::Truncate(std::uint64_t size) {
+    int rc;
+    do {
+        rc = ::ftruncate(fd_, static_cast<off_t>(size));
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0 || Fail(errno);
+}
+
+bool LockedFile::GetSize(std::uint64_t& size) {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return Fail(errno);
+    size = std::uint64_t(st.st_size);
+    return true;
+}
+
+bool LockedFile::Flush() {
+    int rc;
+    do {
+        rc = ::fdatasync(fd_);
+    } while (rc != 0 && errno == EINTR);
+    return rc == 0 || Fail(errno);
+}
+
+bool LockedFile::Close() {
+    if (fd_ < 0) return true;
+    const int fd = fd_;
+    fd_ = -1;
+    // close is not retried on EINTR: the descriptor is gone either way on Linux.
+    return ::close(fd) == 0 || Fail(errno);
+}
+
+}  // namespace plat
