@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/file_logger.h"
+#include "tests/app/support/temp_dir.h"
+
+namespace {
+
+struct Checked {
+    std::size_t lines = 0;
+    bool ordered = true;
+    std::string bad;   // the first line that is not whole
+};
+
+// Every line of text must be a whole entry "T<thread> <n>." whose numbers rise per thread.
+Checked CheckLines(const std::string& text) {
+    static const std::regex line(R"(  \d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \[00,00000,-5\]: T([01]) (\d+)\.)");
+    Checked r;
+    long last[2] = {-1, -1};
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t nl = text.find('\n', pos);
+        if (nl == std::string::npos) nl = text.size();
+        const std::string one = text.substr(pos, nl - pos);
+        pos = nl + 1;
+        std::smatch m;
+        if (!std::regex_match(one, m, line)) {
+            if (r.bad.empty()) r.bad = one;
+            continue;
+        }
+        const int t = std::stoi(m[1]);
+        const long n = std::stol(m[2]);
+        if (n <= last[t]) r.ordered = false;
+        last[t] = n;
+        ++r.lines;
+    }
+    return r;
+}
+
+TEST(FileLoggerThreaded, TwoThreadsWriteWholeLinesInOrder) {
+    constexpr int kLines = 10000;
+    for (std::uint32_t limit : {0u, 150000u}) {
+        TempDir dir;
+        CFileLogger logger;
+        ASSERT_TRUE(logger.Open(dir.CPath("app.log"), true, limit, false));
+        const std::string bytes0 = ReadFileBytes(dir.Path("app.log"));
+        const std::size_t preamble = bytes0.size() - 35;   // title and time-zone lines
+        auto run = [&](int t) {
+            for (int i = 0; i < kLines; ++i) logger.LogText(CString::Format(u"T%i %i", t, i));
+        };
+        std::thread a(run, 0), b(run, 1);
+        a.join();
+        b.join();
+        logger.Close();
+
+        const std::string bytes = ReadFileBytes(dir.Path("app.log"));
+        const std::uint64_t end = std::stoull(bytes.substr(14, 20));
+        ASSERT_LE(end, bytes.size());
+        if (limit == 0) {
+            ASSERT_EQ(end, bytes.size());
+            const Checked c = CheckLines(bytes.substr(35 + preamble));
+            EXPECT_EQ(c.lines, 2u * kLines);
+            EXPECT_TRUE(c.ordered);
+            EXPECT_EQ(c.bad, "");
+        } else {
+            EXPECT_LE(bytes.size(), limit);
+            // The newest pass starts with a whole line; the older pass behind it may
+            // begin in the middle of one.
+            const Checked newest = CheckLines(bytes.substr(35, end - 35));
+            EXPECT_GT(newest.lines, 0u);
+            EXPECT_TRUE(newest.ordered);
+            EXPECT_EQ(newest.bad, "");
+            std::string older = bytes.substr(end);
+            older = older.substr(std::min(older.size(), older.find('\n') + 1));
+            const Checked previous = CheckLines(older);
+            EXPECT_TRUE(previous.ordered);
+            EXPECT_EQ(previous.bad, "");
+        }
+    }
+}
+
+}  // namespace
