@@ -18,6 +18,8 @@
 #include "engine/protection_rule.h"
 #include "platform/core/cstring.h"
 
+class BinaryReader;
+class BinaryWriter;
 class CLogger;
 class FSTreeNode;
 
@@ -91,6 +93,12 @@ public:
     // ClearMatches; binds to the tree under root; ApplyRule for each entry in order; then
     // every protected node whose AC is not SKIP gets SetActionCode(node, SKIP).
     void Apply(FSTreeNode& root);
+
+    // Stream form in profile files: u32 count, then each rule in order. Read adds each
+    // rule as it is read through AddRule (MATCH_FILE kept); a count that the rest of the
+    // stream cannot hold fails it. False when the stream failed (rule_streams.cpp).
+    bool Write(BinaryWriter& stream) const;
+    bool Read(BinaryReader& stream, std::uint32_t version);
 
     // The bound tree's root, null when not applied.
     FSTreeNode* GetTree() const { return tree_; }

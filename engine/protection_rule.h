@@ -15,6 +15,9 @@
 
 #include "platform/core/cstring.h"
 
+class BinaryReader;
+class BinaryWriter;
+
 class ProtectionRule {
 public:
     enum Flags : std::uint32_t {
@@ -52,6 +55,12 @@ public:
 
     // "EXCLUSION:%c,ACTIVE:%c,MATCH_ICASE:%c,MATCH_FILE:%c,MATCH_REGEX:%c \"%s\"".
     CString Format() const;
+
+    // Stream form in profile files: the pattern (wide string; narrow in formats 1 and 2),
+    // then u32 flags. Read sets the rule from what it read, MATCH_FILE included; false
+    // when the stream failed (rule_streams.cpp).
+    bool Write(BinaryWriter& stream) const;
+    bool Read(BinaryReader& stream, std::uint32_t version);
 
     const CString& GetPattern() const { return pattern_; }
     std::uint32_t GetFlags() const { return flags_; }
