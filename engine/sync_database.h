@@ -1,0 +1,122 @@
+#pragma once
+// CSyncDataBase: the whole engine-side state of one profile. The record tree (it is an
+// FSTree), the two roots, the protection and selection filters, the blob store with the
+// profile's opaque settings, the command history, the two comparer option blocks, the
+// engine settings, the logger that receives its error records and the file system every
+// access of the engine goes through.
+//
+// Roots are absolute native paths ending in '/', at most 259 characters (260 with the
+// terminator), a root that is a symbolic link resolved; empty when not set. Two roots
+// never are the same directory or lie inside each other.
+//
+// Operations are grouped by the file that implements them: the state and roots here
+// (sync_database.cpp), the scan, the execution, the profile file, the filters and the
+// commands in their own files.
+//
+// Ownership: owns everything it holds but the preferences, the logger and the file
+// system, which must outlive it.
+// Threads: one thread at a time: a worker (scan, execution) while it runs, else the
+// user-interface thread. Errors go to the caller's ErrorInfo and to the logger; nothing
+// throws except std::bad_alloc.
+#include <cstddef>
+#include <cstdint>
+#include <list>
+
+#include "engine/action_codes.h"
+#include "engine/blob_store.h"
+#include "engine/command_history.h"
+#include "engine/comparer.h"
+#include "engine/core_preferences.h"
+#include "engine/error_info.h"
+#include "engine/fs_tree.h"
+#include "engine/protection_filters.h"
+#include "engine/protection_rule.h"
+#include "platform/core/cstring.h"
+#include "platform/core/file_system.h"
+
+class CLogger;
+class Proxy;
+
+// One phase title: the phase index (0 scan, 1 synchronisation, 2 binary comparison) and
+// the string id of its title.
+struct PhaseTitle {
+    std::uint32_t index;
+    std::uint32_t id;
+};
+
+class CSyncDataBase : public FSTree {
+public:
+    static constexpr std::size_t kPhaseCount = 3;
+
+    // No preferences (the default object answers), both comparers initial, phase titles 0,
+    // the real file system; the logger may be null (nothing is logged then).
+    explicit CSyncDataBase(CLogger* logger);
+    ~CSyncDataBase() override;
+
+    // --- State and roots (sync_database.cpp) ---
+
+    // Empties the whole state: roots, the three flags, history, blob store, protection and
+    // selection filters, every node below the root, both biases; comparers initial.
+    void Clear();
+    // Drops the scan result, keeps roots and filters: clears the protection matches,
+    // deletes every node below the root, clears the Proxy and the history.
+    void ClearTree(Proxy& proxy);
+    // Clear, then both roots from the paths; 0 on success (roots valid set). 2 on the
+    // first failure: the error is logged, the root being written stays empty.
+    int Create(const CString& leftPath, const CString& rightPath, ErrorInfo& error);
+    // New roots for a profile: 0 when both are usable (the tree, the protection matches,
+    // the Proxy and the history are dropped). 2 when one fails: the error is logged and
+    // nothing changes at all.
+    int ChangeRoots(Proxy& proxy, const CString& leftPath, const CString& rightPath, ErrorInfo& error);
+
+    // Null returns to the default object.
+    void SetPreferences(Core::Preferences* preferences);
+    // The preferences in use (the default object when none was set).
+    const Core::Preferences& GetPreferences() const { return preferences_ ? *preferences_ : defaultPreferences_; }
+    // Stores the id of every pair whose index is below kPhaseCount.
+    void SetPhaseTitles(const PhaseTitle* titles, std::size_t count);
+    std::uint32_t GetPhaseTitle(std::uint32_t index) const { return index < kPhaseCount ? phaseTitles[index] : 0; }
+
+    // A finished scan found a daylight-saving shift on a side (bias POS_BIAS or NEG_BIAS).
+    bool IsDstShiftDetected() const;
+    // Moves the database times by the detected shift and decides again; both biases
+    // become NO_BIAS. True when any record changed.
+    bool CompensateDstShift();
+
+    // Before a scan, from the root: drops the current information of every record and
+    // deletes the nodes that are neither in the database nor above such an entry. True
+    // when node is not in the database and has no children left.
+    virtual bool Prune(FSTreeNode* node);
+
+    // The file system every access of the engine goes through (default: the real one).
+    void SetFileSystem(plat::FileSystem* fileSystem) { fileSystem_ = fileSystem ? fileSystem : &plat::PosixFs(); }
+    plat::FileSystem& GetFileSystem() const { return *fileSystem_; }
+    // Null when none was given.
+    CLogger* GetLogger() const { return logger_; }
+
+    // --- Members ---
+
+    std::list<ProtectionRule> selectionFilters;
+    BlobStore blobStore;
+    std::uint8_t rootsValid = 0;         // set by Create and a successful Load
+    std::uint8_t scanValid = 0;          // the tree holds the result of a finished scan
+    std::uint8_t contentsCompared = 0;   // the last scan compared contents
+    ProtectionFilters protectionFilters;
+    CommandHistory commandHistory;
+    CString leftRoot;                    // empty when not set
+    CString rightRoot;
+    Bias leftBias = NO_BIAS;             // daylight-saving shift the last scan found
+    Bias rightBias = NO_BIAS;
+    ComparerOptions entryComparer;       // current against database: the primary decision
+    ComparerOptions pairComparer;        // left against right: the best choice
+    std::uint32_t phaseTitles[kPhaseCount] = {};
+
+private:
+    // Logs the error (when there is a logger) and returns 2.
+    int Fail(const ErrorInfo& error);
+
+    Core::Preferences* preferences_ = nullptr;  // null: defaultPreferences_
+    Core::Preferences defaultPreferences_;
+    CLogger* logger_;
+    plat::FileSystem* fileSystem_;
+};
