@@ -63,6 +63,9 @@ struct FindData {
     bool IsDirectory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
 };
 
+// The attributes of an entry as every implementation reports them (see FindData).
+std::uint32_t StampAttributes(EntryKind kind, std::uint32_t mode, std::u16string_view name);
+
 // Lists one directory entry by entry. The first two entries are "." and ".." (as the
 // crawl expects and skips), then the real entries in the order the file system gives.
 class DirectoryLister {
@@ -170,6 +173,9 @@ bool IsTemporaryName(std::u16string_view name);
 // The directory part of a path ("/a/b/c" -> "/a/b"; "/a" -> "/"), and the last component.
 CString ParentPath(const CString& path);
 CString LastComponent(const CString& path);
+// An absolute path with "." and ".." components and repeated separators removed,
+// lexically (links are not looked at); a trailing '/' is kept ("/a/./b/../c/" -> "/a/c/").
+CString NormalizePath(const CString& absolutePath);
 
 // The process-wide real file system.
 FileSystem& PosixFs();

@@ -61,6 +61,7 @@ CString Win32ErrorText(std::uint32_t code) {
         case ERROR_NOT_SUPPORTED: return u"The request is not supported.";
         case ERROR_FILE_EXISTS: return u"The file exists.";
         case ERROR_INVALID_PARAMETER: return u"The parameter is incorrect.";
+        case ERROR_INVALID_NAME: return u"The filename, directory name, or volume label syntax is incorrect.";
         case ERROR_DISK_FULL: return u"There is not enough space on the disk.";
         case ERROR_DIR_NOT_EMPTY: return u"The directory is not empty.";
         case ERROR_ALREADY_EXISTS: return u"Cannot create a file when that file already exists.";

@@ -27,6 +27,7 @@ constexpr std::uint32_t ERROR_HANDLE_EOF = 38;
 constexpr std::uint32_t ERROR_NOT_SUPPORTED = 50;
 constexpr std::uint32_t ERROR_FILE_EXISTS = 80;
 constexpr std::uint32_t ERROR_INVALID_PARAMETER = 87;
+constexpr std::uint32_t ERROR_INVALID_NAME = 123;
 constexpr std::uint32_t ERROR_DISK_FULL = 112;
 constexpr std::uint32_t ERROR_DIR_NOT_EMPTY = 145;
 constexpr std::uint32_t ERROR_ALREADY_EXISTS = 183;

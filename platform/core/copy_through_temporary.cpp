@@ -1,0 +1,78 @@
+#include "platform/core/copy_through_temporary.h"
+
+#include <vector>
+#include "platform/core/win_error.h"
+
+namespace plat {
+
+bool ReadWriteChunk(File& from, File& to, std::span<char> buffer, std::size_t& done) {
+    done = 0;
+    std::size_t got = 0;
+    if (!from.Read(buffer.data(), buffer.size(), got)) return false;
+    if (got > 0 && !to.Write(buffer.data(), got)) return false;
+    done = got;
+    return true;
+}
+
+bool CopyThroughTemporary(FileSystem& fs, const CString& source, const CString& target,
+                          const CopyProgress& progress, const CopyOptions& options,
+                          const ChunkCopier& copier) {
+    // The source is looked at without following a link: a link is never copied, and a
+    // directory or special file has no contents to copy.
+    FindData src;
+    if (!fs.GetFindData(source, src)) return false;
+    if (src.kind == EntryKind::Symlink) {
+        SetLastError(win32::ERROR_CANT_RESOLVE_FILENAME);
+        return false;
+    }
+    if (src.kind != EntryKind::File) {
+        SetLastError(win32::ERROR_ACCESS_DENIED);
+        return false;
+    }
+    // A directory at the target would only make the final rename fail; refuse before
+    // copying any byte. A link at the target is fine: the rename replaces the link itself.
+    FindData existing;
+    if (fs.GetFindData(target, existing) && existing.kind == EntryKind::Directory) {
+        SetLastError(win32::ERROR_ACCESS_DENIED);
+        return false;
+    }
+
+    std::unique_ptr<File> in = fs.OpenRead(source);
+    if (!in) return false;
+    CString tempPath;
+    std::unique_ptr<File> out = fs.CreateTemporaryBeside(target, tempPath);
+    if (!out) return false;
+
+    const auto fail = [&] {
+        const std::uint32_t code = GetLastError();
+        out.reset();  // closes without reporting: the file is going away
+        fs.DeleteFile(tempPath);
+        SetLastError(code);
+        return false;
+    };
+
+    std::vector<char> buffer(options.bufferSize > 0 ? options.bufferSize : CopyOptions().bufferSize);
+    const ChunkCopier& copy = copier ? copier : ChunkCopier(ReadWriteChunk);
+    const std::uint64_t total = src.Size();
+    std::uint64_t copied = 0;
+    for (;;) {
+        std::size_t done = 0;
+        if (!copy(*in, *out, buffer, done)) return fail();
+        if (done == 0) break;
+        copied += done;
+        if (progress && !progress(copied, total)) {
+            SetLastError(win32::ERROR_REQUEST_ABORTED);
+            return fail();
+        }
+    }
+    // Mode and times go on the temporary file, so the target never appears with the
+    // wrong ones; times last, because writing and fchmod may touch them.
+    if (!out->SetMode(src.mode)) return fail();
+    if (!out->SetTimes(nullptr, &src.lastAccessTime, &src.lastWriteTime)) return fail();
+    if (!out->Close()) return fail();
+    in->Close();  // a read-only descriptor has nothing left to report
+    if (!fs.MoveFile(tempPath, target, true)) return fail();
+    return true;
+}
+
+}  // namespace plat

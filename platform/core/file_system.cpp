@@ -1,0 +1,75 @@
+#include "platform/core/file_system.h"
+
+#include "platform/core/posix_file_system.h"
+
+namespace plat {
+
+std::uint32_t StampAttributes(EntryKind kind, std::uint32_t mode, std::u16string_view name) {
+    std::uint32_t attributes = 0;
+    if (kind == EntryKind::Directory) attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    // READONLY only for a regular file: on a directory it would not protect the contents
+    // and would only block copies into it.
+    if (kind == EntryKind::File && (mode & 0200) == 0) attributes |= FILE_ATTRIBUTE_READONLY;
+    if (name.starts_with(u'.')) attributes |= FILE_ATTRIBUTE_HIDDEN;
+    return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+bool IsTemporaryName(std::u16string_view name) { return name.starts_with(kTemporaryPrefix); }
+
+namespace {
+// The length of path without its trailing separators; "/" keeps its one separator.
+std::size_t TrimmedLength(std::u16string_view p) {
+    std::size_t n = p.size();
+    while (n > 1 && p[n - 1] == u'/') --n;
+    return n;
+}
+}  // namespace
+
+CString ParentPath(const CString& path) {
+    std::u16string_view p = path.view();
+    p = p.substr(0, TrimmedLength(p));
+    const std::size_t slash = p.rfind(u'/');
+    if (slash == std::u16string_view::npos) return CString();
+    std::size_t end = slash;
+    while (end > 0 && p[end - 1] == u'/') --end;  // "/a//b" -> "/a"
+    return end == 0 ? CString(u"/") : CString(p.substr(0, end));
+}
+
+CString LastComponent(const CString& path) {
+    std::u16string_view p = path.view();
+    p = p.substr(0, TrimmedLength(p));
+    if (p == u"/") return CString();
+    const std::size_t slash = p.rfind(u'/');
+    return slash == std::u16string_view::npos ? CString(p) : CString(p.substr(slash + 1));
+}
+
+CString NormalizePath(const CString& absolutePath) {
+    std::u16string_view p = absolutePath.view();
+    std::u16string out;
+    out.reserve(p.size());
+    std::size_t i = 0;
+    while (i < p.size()) {
+        while (i < p.size() && p[i] == u'/') ++i;
+        std::size_t end = p.find(u'/', i);
+        if (end == std::u16string_view::npos) end = p.size();
+        const std::u16string_view part = p.substr(i, end - i);
+        i = end;
+        if (part.empty() || part == u".") continue;
+        if (part == u"..") {
+            const std::size_t slash = out.rfind(u'/');
+            out.resize(slash == std::u16string::npos ? 0 : slash);
+            continue;
+        }
+        out += u'/';
+        out += part;
+    }
+    if (out.empty() || (p.ends_with(u'/') && !out.ends_with(u'/'))) out += u'/';
+    return CString(std::move(out));
+}
+
+FileSystem& PosixFs() {
+    static PosixFileSystem fs;
+    return fs;
+}
+
+}  // namespace plat

@@ -1,0 +1,551 @@
+#include "platform/core/posix_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <random>
+
+#include "platform/core/copy_through_temporary.h"
+#include "platform/core/win_error.h"
+
+namespace plat {
+namespace {
+
+constexpr unsigned kStatxMask = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_ATIME | STATX_MTIME |
+                                STATX_BTIME;
+constexpr int kStatxFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
+
+// Runs a system call again while it is interrupted by a signal.
+template <typename Call>
+auto RetryEintr(Call call) {
+    decltype(call()) r;
+    do {
+        r = call();
+    } while (r == -1 && errno == EINTR);
+    return r;
+}
+
+bool ParentIsDirectory(const CString& path) {
+    struct stat st;
+    const CString parent = ParentPath(path);
+    return !parent.IsEmpty() && ::stat(parent.ToUtf8().c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Sets the last error for a failed call on path; ENOENT needs the path to tell a missing
+// file (2) from a missing directory part (3). Always returns false.
+bool FailErrno(int err, const CString& path, ErrnoContext ctx = ErrnoContext::Other) {
+    const bool parentExists = err != ENOENT || ParentIsDirectory(path);
+    SetLastError(Win32FromErrno(err, ctx, parentExists));
+    return false;
+}
+
+bool FailErrno(int err) {
+    SetLastError(Win32FromErrno(err));
+    return false;
+}
+
+bool Fail(std::uint32_t code) {
+    SetLastError(code);
+    return false;
+}
+
+// The native bytes of an absolute path; false (last error 3, or 123 for an embedded
+// NUL) for anything else.
+bool NativePath(const CString& path, std::string& out) {
+    if (!path.StartsWith(u"/")) return Fail(win32::ERROR_PATH_NOT_FOUND);
+    if (path.Find(u'\0') != CString::npos) return Fail(win32::ERROR_INVALID_NAME);
+    out = path.ToUtf8();
+    return true;
+}
+
+FileTime FromTimestamp(const struct statx_timestamp& t) { return FileTimeFromUnix(t.tv_sec, t.tv_nsec); }
+
+struct timespec ToTimespec(const FileTime* t) {
+    struct timespec ts{};
+    if (!t) {
+        ts.tv_nsec = UTIME_OMIT;
+        return ts;
+    }
+    std::int64_t s;
+    std::uint32_t ns;
+    FileTimeToUnix(*t, s, ns);
+    ts.tv_sec = static_cast<time_t>(s);
+    ts.tv_nsec = static_cast<long>(ns);
+    return ts;
+}
+
+void FillFindData(const struct statx& sx, CString name, FindData& out) {
+    const mode_t type = sx.stx_mode & S_IFMT;
+    out.kind = type == S_IFDIR   ? EntryKind::Directory
+               : type == S_IFREG ? EntryKind::File
+               : type == S_IFLNK ? EntryKind::Symlink
+                                 : EntryKind::Special;
+    out.mode = sx.stx_mode & 07777;
+    out.attributes = StampAttributes(out.kind, out.mode, name);
+    out.lastWriteTime = FromTimestamp(sx.stx_mtime);
+    out.lastAccessTime = FromTimestamp(sx.stx_atime);
+    out.creationTime = (sx.stx_mask & STATX_BTIME) ? FromTimestamp(sx.stx_btime) : out.lastWriteTime;
+    out.SetSize(out.kind == EntryKind::File ? sx.stx_size : 0);
+    out.reserved0 = out.reserved1 = 0;
+    out.name = std::move(name);
+    out.shortName.Empty();
+    out.device = (std::uint64_t(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
+    out.inode = sx.stx_ino;
+}
+
+// chmod that never follows a link: fchmodat's AT_SYMLINK_NOFOLLOW needs /proc; where
+// that is missing, the lstat just made has shown a non-link, so plain chmod is used.
+bool ChmodNoFollow(const CString& path, const std::string& native, std::uint32_t mode) {
+    struct statx sx;
+    if (RetryEintr([&] { return ::statx(AT_FDCWD, native.c_str(), kStatxFlags, STATX_TYPE, &sx); }) != 0)
+        return FailErrno(errno, path);
+    if (S_ISLNK(sx.stx_mode)) return Fail(win32::ERROR_CANT_RESOLVE_FILENAME);
+    if (::fchmodat(AT_FDCWD, native.c_str(), mode & 07777, AT_SYMLINK_NOFOLLOW) == 0) return true;
+    if (errno != EOPNOTSUPP && errno != ENOTSUP) return FailErrno(errno, path);
+    if (::chmod(native.c_str(), mode & 07777) != 0) return FailErrno(errno, path);
+    return true;
+}
+
+class PosixFile final : public File {
+public:
+    explicit PosixFile(int fd) : fd_(fd) {}
+    ~PosixFile() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int Descriptor() const { return fd_; }
+
+    bool Read(void* buffer, std::size_t n, std::size_t& got) override {
+        got = 0;
+        const ssize_t r = RetryEintr([&] { return ::read(fd_, buffer, n); });
+        if (r < 0) return FailErrno(errno);
+        got = static_cast<std::size_t>(r);
+        return true;
+    }
+    bool Write(const void* buffer, std::size_t n) override {
+        const char* p = static_cast<const char*>(buffer);
+        while (n > 0) {
+            const ssize_t r = RetryEintr([&] { return ::write(fd_, p, n); });
+            if (r < 0) return FailErrno(errno);
+            if (r == 0) return FailErrno(ENOSPC);  // no progress: the device takes no more
+            p += r;
+            n -= static_cast<std::size_t>(r);
+        }
+        return true;
+    }
+    bool Seek(std::uint64_t offset) override {
+        if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) return FailErrno(errno);
+        return true;
+    }
+    bool GetSize(std::uint64_t& size) override {
+        struct stat st;
+        if (::fstat(fd_, &st) != 0) return FailErrno(errno);
+        size = static_cast<std::uint64_t>(st.st_size);
+        return true;
+    }
+    bool SetTimes(const FileTime*, const FileTime* lastAccess, const FileTime* lastWrite) override {
+        const struct timespec ts[2] = {ToTimespec(lastAccess), ToTimespec(lastWrite)};
+        if (::futimens(fd_, ts) != 0) return FailErrno(errno);
+        return true;
+    }
+    bool SetMode(std::uint32_t mode) override {
+        if (RetryEintr([&] { return ::fchmod(fd_, mode & 07777); }) != 0) return FailErrno(errno);
+        return true;
+    }
+    bool Flush() override {
+        if (RetryEintr([&] { return ::fsync(fd_); }) != 0) return FailErrno(errno);
+        return true;
+    }
+    bool Close() override {
+        if (fd_ < 0) return true;
+        const int fd = fd_;
+        fd_ = -1;
+        // Never retried: Linux releases the descriptor even when close is interrupted.
+        if (::close(fd) != 0 && errno != EINTR) return FailErrno(errno);
+        return true;
+    }
+
+private:
+    int fd_;
+};
+
+class PosixLister final : public DirectoryLister {
+public:
+    PosixLister(DIR* dir, FindData dot, FindData dotDot)
+        : dir_(dir), dot_(std::move(dot)), dotDot_(std::move(dotDot)) {}
+    ~PosixLister() override { ::closedir(dir_); }
+
+    bool Next(FindData& out) override {
+        if (stage_ == 0) {
+            ++stage_;
+            out = dot_;
+            return true;
+        }
+        if (stage_ == 1) {
+            ++stage_;
+            out = dotDot_;
+            return true;
+        }
+        if (done_) return Fail(doneCode_);
+        for (;;) {
+            errno = 0;
+            const struct dirent64* de = ::readdir64(dir_);
+            if (!de) {
+                done_ = true;
+                doneCode_ = errno ? Win32FromErrno(errno) : win32::ERROR_NO_MORE_FILES;
+                return Fail(doneCode_);
+            }
+            const char* n = de->d_name;
+            if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;  // given first
+            struct statx sx;
+            if (RetryEintr([&] { return ::statx(::dirfd(dir_), n, kStatxFlags, kStatxMask, &sx); }) != 0) {
+                if (errno == ENOENT) continue;  // removed since it was listed
+                return FailErrno(errno);
+            }
+            FillFindData(sx, CString::FromUtf8(n), out);
+            return true;
+        }
+    }
+
+private:
+    DIR* dir_;
+    FindData dot_;
+    FindData dotDot_;
+    int stage_ = 0;
+    bool done_ = false;
+    std::uint32_t doneCode_ = 0;
+};
+
+// A short random name after the temporary prefix: 36^6 names, tried exclusively.
+CString TemporaryName() {
+    thread_local std::mt19937_64 rng{std::random_device{}()};
+    static constexpr char16_t kDigits[] = u"0123456789abcdefghijklmnopqrstuvwxyz";
+    CString name(kTemporaryPrefix);
+    std::uint64_t v = rng();
+    for (int i = 0; i < 6; ++i, v /= 36) name += kDigits[v % 36];
+    return name;
+}
+
+}  // namespace
+
+std::unique_ptr<DirectoryLister> PosixFileSystem::ListDirectory(const CString& path) {
+    std::string native;
+    if (!NativePath(path, native)) return nullptr;
+    const int fd = RetryEintr([&] { return ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); });
+    if (fd < 0) {
+        // A missing directory is a missing directory part of its listing (3), as the
+        // listing of "dir/*" reports it.
+        const int err = errno;
+        SetLastError(Win32FromErrno(err, ErrnoContext::Other, err != ENOENT));
+        return nullptr;
+    }
+    // "." and ".." come first whatever order the file system gives; looking ".." up also
+    // checks search permission on the directory, so a listing needs r and x.
+    struct statx sx;
+    FindData dot, dotDot;
+    if (::statx(fd, "", AT_EMPTY_PATH | kStatxFlags, kStatxMask, &sx) != 0) {
+        const int err = errno;
+        ::close(fd);
+        FailErrno(err);
+        return nullptr;
+    }
+    FillFindData(sx, CString(u"."), dot);
+    if (RetryEintr([&] { return ::statx(fd, "..", kStatxFlags, kStatxMask, &sx); }) != 0) {
+        const int err = errno;
+        ::close(fd);
+        FailErrno(err);
+        return nullptr;
+    }
+    FillFindData(sx, CString(u".."), dotDot);
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        const int err = errno;
+        ::close(fd);
+        FailErrno(err);
+        return nullptr;
+    }
+    return std::make_unique<PosixLister>(dir, std::move(dot), std::move(dotDot));
+}
+
+bool PosixFileSystem::GetFindData(const CString& path, FindData& out) {
+    std::string native;
+    if (!NativePath(path, native)) return false;
+    struct statx sx;
+    if (RetryEintr([&] { return ::statx(AT_FDCWD, native.c_str(), kStatxFlags, kStatxMask, &sx); }) != 0)
+        return FailErrno(errno, path);
+    FillFindData(sx, LastComponent(path), out);
+    return true;
+}
+
+std::uint32_t PosixFileSystem::GetFileAttributes(const CString& path) {
+    FindData fd;
+    return GetFindData(path, fd) ? fd.attributes : INVALID_FILE_ATTRIBUTES;
+}
+
+bool PosixFileSystem::SetFileAttributes(const CString& path, std::uint32_t attributes) {
+    FindData fd;
+    if (!GetFindData(path, fd)) return false;
+    if (fd.kind == EntryKind::Symlink) return Fail(win32::ERROR_CANT_RESOLVE_FILENAME);
+    if (fd.kind != EntryKind::File) return true;  // READONLY means nothing on a directory
+    const std::uint32_t mode = (attributes & FILE_ATTRIBUTE_READONLY) ? fd.mode & ~0222u : fd.mode | 0200u;
+    if (mode == fd.mode) return true;
+    return ChmodNoFollow(path, path.ToUtf8(), mode);
+}
+
+bool PosixFileSystem::SetFileTimes(const CString& path, const FileTime*, const FileTime* lastAccess,
+                                   const FileTime* lastWrite) {
+    std::string native;
+    if (!NativePath(path, native)) return false;
+    const struct timespec ts[2] = {ToTimespec(lastAccess), ToTimespec(lastWrite)};
+    if (::utimensat(AT_FDCWD, native.c_str(), ts, AT_SYMLINK_NOFOLLOW) != 0) return FailErrno(errno, path);
+    return true;
+}
+
+bool PosixFileSystem::SetPermissions(const CString& path, std::uint32_t mode) {
+    std::string native;
+    if (!NativePath(path, native)) return false;
+    return ChmodNoFollow(path, native, mode);
+}
+
+bool PosixFileSystem::CreateDirectory(const CString& path) {
+    std::string native;
+    if (!NativePath(path, native)) return false;
+    if (::mkdir(native.c_str(), 0777) != 0) return FailErrno(errno, path, ErrnoContext::MakeDirectory);
+    // A umask that takes the owner's write or search bit would make the new directory
+    // useless to the run that created it.
+    struct stat st;
+    if (::lstat(native.c_str(), &st) == 0 && (st.st_mode & 0300) != 0300) ::chmod(native.c_str(), (st.st_mode & 07777) | 0300);
+    return true;
+}
+
+bool PosixFileSystem::CreateDirectoryFromTemplate(const CString& path, const CString& templatePath) {
+    std::string native;
+    if (!NativePath(path, native)) return false;
+    FindData tmpl;
+    if (!GetFindData(templatePath, tmpl)) return false;
+    if (::mkdir(native.c_str(), 0700) != 0) return FailErrno(errno, path, ErrnoContext::MakeDirectory);
+    // mkdir applies the umask; the copy keeps the template's bits exactly (plus owner
+    // write and search until the run is done with it).
+    if (::chmod(native.c_str(), (tmpl.mode & 07777) | 0300) != 0) {
+        const int err = errno;
+        ::rmdir(native.c_str());
+        return FailErrno(err, path);
+    }
+    return true;
+}
+
+bool PosixFileSystem::RemoveDirectory(const CString& path) {
+    std::string native;
+    if (!NativePath(path, native)) return false;
+    if (RetryEintr([&] { return ::rmdir(native.c_str()); }) != 0) {
+        const int err = errno == EEXIST ? ENOTEMPTY : errno;  // some file systems say EEXIST
+        return FailErrno(err, path);
+    }
+    return true;
+}
+
+bool PosixFileSystem::DeleteFile(const CString& path) {
+    std::string native;
+    if (!NativePath(path, native)) return false;
+    if (RetryEintr([&] { return ::unlink(native.c_str()); }) != 0) return FailErrno(errno, path);
+    return true;
+}
+
+bool PosixFileSystem::MoveFile(const CString& from, const CString& to, bool replaceExisting) {
+    std::string a, b;
+    if (!NativePath(from, a) || !NativePath(to, b)) return false;
+    int r;
+    if (replaceExisting) {
+        r = RetryEintr([&] { return ::rename(a.c_str(), b.c_str()); });
+    } else {
+        r = RetryEintr([&] { return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE); });
+        if (r != 0 && errno == EINVAL) {
+            // The file system cannot refuse atomically; check, then rename.
+            struct stat st;
+            if (::lstat(b.c_str(), &st) == 0) return Fail(win32::ERROR_ALREADY_EXISTS);
+            r = RetryEintr([&] { return ::rename(a.c_str(), b.c_str()); });
+        }
+    }
+    if (r == 0) return true;
+    const int err = errno;
+    if (err == ENOENT) {
+        // Either the source or the target's directory is missing.
+        struct stat st;
+        if (::lstat(a.c_str(), &st) != 0) return FailErrno(errno, from);
+        return Fail(win32::ERROR_PATH_NOT_FOUND);
+    }
+    return FailErrno(err, to, ErrnoContext::Rename);
+}
+
+std::unique_ptr<File> PosixFileSystem::OpenRead(const CString& path) {
+    std::string native;
+    if (!NativePath(path, native)) return nullptr;
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below anyway.
+    const int fd = RetryEintr(
+        [&] { return ::open(native.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK); });
+    if (fd < 0) {
+        FailErrno(errno, path);
+        return nullptr;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        Fail(win32::ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return std::make_unique<PosixFile>(fd);
+}
+
+std::unique_ptr<File> PosixFileSystem::CreateFile(const CString& path, CreateMode mode, std::uint32_t permissions) {
+    std::string native;
+    if (!NativePath(path, native)) return nullptr;
+    const bool exclusive = mode == CreateMode::CreateNew;
+    const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | (exclusive ? O_EXCL : O_TRUNC);
+    const int fd = RetryEintr([&] { return ::open(native.c_str(), flags, permissions & 07777); });
+    if (fd < 0) {
+        FailErrno(errno, path, exclusive ? ErrnoContext::ExclusiveCreate : ErrnoContext::Other);
+        return nullptr;
+    }
+    return std::make_unique<PosixFile>(fd);
+}
+
+std::unique_ptr<File> PosixFileSystem::CreateTemporaryBeside(const CString& target, CString& tempPath) {
+    std::string native;
+    if (!NativePath(target, native)) return nullptr;
+    CString dir = ParentPath(target);
+    if (!dir.EndsWith(u'/')) dir += u'/';
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const CString candidate = dir + TemporaryName();
+        const std::string c = candidate.ToUtf8();
+        const int fd = RetryEintr(
+            [&] { return ::open(c.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600); });
+        if (fd >= 0) {
+            tempPath = candidate;
+            return std::make_unique<PosixFile>(fd);
+        }
+        if (errno != EEXIST) {
+            FailErrno(errno, candidate, ErrnoContext::ExclusiveCreate);
+            return nullptr;
+        }
+    }
+    Fail(win32::ERROR_FILE_EXISTS);
+    return nullptr;
+}
+
+bool PosixFileSystem::CopyFile(const CString& source, const CString& target, const CopyProgress& progress,
+                               const CopyOptions& options) {
+    std::string a, b;
+    if (!NativePath(source, a) || !NativePath(target, b)) return false;
+    // copy_file_range until the kernel says it cannot copy between these files (older
+    // kernels across file systems, some network and FUSE file systems), then read/write.
+    // A first call that copies nothing is not trusted either: pseudo files report no
+    // size to the kernel copy yet have contents.
+    bool kernel = options.kernelCopy;
+    bool first = true;
+    const ChunkCopier copier = [&](File& from, File& to, std::span<char> buffer, std::size_t& done) {
+        auto* in = dynamic_cast<PosixFile*>(&from);
+        auto* out = dynamic_cast<PosixFile*>(&to);
+        if (kernel && in && out) {
+            const ssize_t r = RetryEintr([&] {
+                return ::copy_file_range(in->Descriptor(), nullptr, out->Descriptor(), nullptr, buffer.size(), 0);
+            });
+            const bool wasFirst = first;
+            first = false;
+            if (r > 0 || (r == 0 && !wasFirst)) {
+                done = static_cast<std::size_t>(r);
+                return true;
+            }
+            if (r < 0 && errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP &&
+                errno != EBADF && errno != EPERM)
+                return FailErrno(errno);
+            kernel = false;
+        }
+        return ReadWriteChunk(from, to, buffer, done);
+    };
+    return CopyThroughTemporary(*this, source, target, progress, options, copier);
+}
+
+bool PosixFileSystem::GetFullPathName(const CString& path, CString& out) {
+    if (path.IsEmpty() || path.Find(u'\0') != CString::npos) return Fail(win32::ERROR_INVALID_NAME);
+    if (path.StartsWith(u"/")) {
+        out = NormalizePath(path);
+        return true;
+    }
+    char* cwd = ::getcwd(nullptr, 0);
+    if (!cwd) return FailErrno(errno);
+    CString absolute = CString::FromUtf8(cwd);
+    std::free(cwd);
+    out = NormalizePath(absolute + u"/" + path);
+    return true;
+}
+
+bool PosixFileSystem::ResolvePath(const CString& path, CString& out) {
+    std::string native;
+    if (!NativePath(path, native)) return false;
+    char* resolved = ::realpath(native.c_str(), nullptr);
+    if (!resolved) return FailErrno(errno, path);
+    out = CString::FromUtf8(resolved);
+    std::free(resolved);
+    return true;
+}
+
+CString PosixFileSystem::FileSystemNameFromMagic(std::uint64_t magic) {
+    switch (magic) {
+        case MSDOS_SUPER_MAGIC: return u"FAT";
+        case EXFAT_SUPER_MAGIC: return u"exFAT";
+        case 0x5346544eULL: return u"NTFS";  // ntfs (old driver) and ntfs3 share the boot-sector magic
+        case 0x7366746eULL: return u"NTFS";  // ntfs3's own
+        case EXT4_SUPER_MAGIC: return u"ext4";  // ext2, ext3 and ext4 share the magic
+        case BTRFS_SUPER_MAGIC: return u"btrfs";
+        case XFS_SUPER_MAGIC: return u"xfs";
+        case TMPFS_MAGIC: return u"tmpfs";
+        case FUSE_SUPER_MAGIC: return u"fuse";
+        case OVERLAYFS_SUPER_MAGIC: return u"overlay";
+        case NFS_SUPER_MAGIC: return u"nfs";
+        case 0xFE534D42ULL:  // SMB2 and later
+        case CIFS_SUPER_MAGIC: return u"cifs";
+        default: return u"unknown";
+    }
+}
+
+bool PosixFileSystem::GetVolumeInformation(const CString& path, CString& fileSystemName) {
+    std::string native;
+    if (!NativePath(path, native)) return false;
+    struct statfs sf;
+    if (RetryEintr([&] { return ::statfs(native.c_str(), &sf); }) != 0) return FailErrno(errno, path);
+    fileSystemName = FileSystemNameFromMagic(static_cast<std::uint64_t>(sf.f_type) & 0xFFFFFFFFULL);
+    return true;
+}
+
+bool PosixFileSystem::SyncFileSystem(const CString& path) {
+    std::string native;
+    if (!NativePath(path, native)) return false;
+    const int fd = RetryEintr([&] { return ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK); });
+    if (fd < 0) return FailErrno(errno, path);
+    const int r = ::syncfs(fd);
+    const int err = errno;
+    ::close(fd);
+    if (r != 0) return FailErrno(err);
+    return true;
+}
+
+bool PosixFileSystem::SyncDirectory(const CString& path) {
+    std::string native;
+    if (!NativePath(path, native)) return false;
+    const int fd = RetryEintr([&] { return ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
+    if (fd < 0) return FailErrno(errno, path);
+    const int r = RetryEintr([&] { return ::fsync(fd); });
+    const int err = errno;
+    ::close(fd);
+    // EINVAL: the file system keeps no directory data to flush.
+    if (r != 0 && err != EINVAL) return FailErrno(err);
+    return true;
+}
+
+}  // namespace plat

@@ -1,0 +1,53 @@
+#pragma once
+// The real file system over POSIX (Linux). Stateless: one instance (PosixFs()) serves
+// every thread. Contracts of the calls are those of FileSystem (file_system.h); what
+// this implementation adds:
+//   - paths must be absolute; anything else (a Windows-style "C:\\..." root included)
+//     fails with 3 as a missing directory does;
+//   - stamps come from statx with AT_SYMLINK_NOFOLLOW; the creation time is the birth
+//     time where the file system reports it, else the mtime; the size of anything but a
+//     regular file is 0;
+//   - a listing opens the directory with O_NOFOLLOW (a link there fails with 3) and
+//     takes each entry's stamp relative to the open directory;
+//   - OpenRead refuses anything but a regular file (5), so a FIFO never blocks;
+//   - CopyFile uses copy_file_range while it works and falls back to read/write;
+//     it does not fsync the copy (a run ends with SyncFileSystem);
+//   - errno becomes a Win32 code in Win32FromErrno (win_error.h) only; EINTR is retried.
+#include "platform/core/file_system.h"
+
+namespace plat {
+
+class PosixFileSystem final : public FileSystem {
+public:
+    std::unique_ptr<DirectoryLister> ListDirectory(const CString& path) override;
+    bool GetFindData(const CString& path, FindData& out) override;
+    std::uint32_t GetFileAttributes(const CString& path) override;
+    bool SetFileAttributes(const CString& path, std::uint32_t attributes) override;
+    bool SetFileTimes(const CString& path, const FileTime* creation, const FileTime* lastAccess,
+                      const FileTime* lastWrite) override;
+    bool SetPermissions(const CString& path, std::uint32_t mode) override;
+
+    bool CreateDirectory(const CString& path) override;
+    bool CreateDirectoryFromTemplate(const CString& path, const CString& templatePath) override;
+    bool RemoveDirectory(const CString& path) override;
+    bool DeleteFile(const CString& path) override;
+    bool MoveFile(const CString& from, const CString& to, bool replaceExisting) override;
+
+    std::unique_ptr<File> OpenRead(const CString& path) override;
+    std::unique_ptr<File> CreateFile(const CString& path, CreateMode mode, std::uint32_t permissions) override;
+    std::unique_ptr<File> CreateTemporaryBeside(const CString& target, CString& tempPath) override;
+    bool CopyFile(const CString& source, const CString& target, const CopyProgress& progress,
+                  const CopyOptions& options) override;
+
+    bool GetFullPathName(const CString& path, CString& out) override;
+    bool ResolvePath(const CString& path, CString& out) override;
+    bool GetVolumeInformation(const CString& path, CString& fileSystemName) override;
+    bool SyncFileSystem(const CString& path) override;
+    bool SyncDirectory(const CString& path) override;
+
+    // The name reported for a statfs f_type magic number ("unknown" for one without a
+    // name here).
+    static CString FileSystemNameFromMagic(std::uint64_t magic);
+};
+
+}  // namespace plat

@@ -1,0 +1,50 @@
+#pragma once
+// Test environments that give the same FileSystem behaviour tests a fresh directory:
+// PosixEnv a real temporary directory (removed afterwards), MemoryEnv a directory in a
+// MemoryFileSystem. Each can also make what the interface cannot (symbolic links).
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/core/file_system.h"
+#include "platform/core/memory_file_system.h"
+
+namespace fstest {
+
+class PosixEnv {
+public:
+    PosixEnv();
+    ~PosixEnv();
+    plat::FileSystem& fs();
+    // The directory of the test, without a trailing '/'.
+    const CString& root() const { return root_; }
+    void Symlink(const CString& path, const CString& target);
+
+private:
+    std::filesystem::path dir_;
+    CString root_;
+};
+
+class MemoryEnv {
+public:
+    MemoryEnv();
+    plat::FileSystem& fs() { return mem_; }
+    plat::MemoryFileSystem& mem() { return mem_; }
+    const CString& root() const { return root_; }
+    void Symlink(const CString& path, const CString& target) { mem_.AddSymlink(path, target); }
+
+private:
+    plat::MemoryFileSystem mem_;
+    CString root_ = u"/test-root";
+};
+
+// Through the interface: writes a whole file (CreateAlways), reads one whole, lists the
+// names of a directory (without "." and "..", sorted).
+bool WriteFile(plat::FileSystem& fs, const CString& path, std::string_view bytes, std::uint32_t mode = 0644);
+std::optional<std::string> ReadFile(plat::FileSystem& fs, const CString& path);
+std::vector<std::string> ListNames(plat::FileSystem& fs, const CString& path);
+// Whether the directory holds a temporary file of a copy.
+bool HasTemporary(plat::FileSystem& fs, const CString& dir);
+
+}  // namespace fstest
