@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,9 +15,26 @@ struct Checked {
     std::string bad;   // the first line that is not whole
 };
 
+// Parses "  dddd-dd-dd dd:dd:dd.ddd [00,00000,-5]: T<thread> <n>." into thread and n.
+bool ParseLine(const std::string& line, int& thread, long& n) {
+    const std::string shape = "  dddd-dd-dd dd:dd:dd.ddd [00,00000,-5]: T";
+    if (line.size() < shape.size() + 4) return false;
+    for (std::size_t i = 0; i < shape.size(); ++i) {
+        const bool digit = line[i] >= '0' && line[i] <= '9';
+        if (shape[i] == 'd' ? !digit : line[i] != shape[i]) return false;
+    }
+    std::size_t i = shape.size();
+    if (line[i] != '0' && line[i] != '1') return false;
+    thread = line[i] - '0';
+    if (line[++i] != ' ') return false;
+    const std::size_t first = ++i;
+    n = 0;
+    while (i < line.size() && line[i] >= '0' && line[i] <= '9') n = n * 10 + (line[i++] - '0');
+    return i > first && i + 1 == line.size() && line[i] == '.';
+}
+
 // Every line of text must be a whole entry "T<thread> <n>." whose numbers rise per thread.
 Checked CheckLines(const std::string& text) {
-    static const std::regex line(R"(  \d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \[00,00000,-5\]: T([01]) (\d+)\.)");
     Checked r;
     long last[2] = {-1, -1};
     std::size_t pos = 0;
@@ -27,13 +43,12 @@ Checked CheckLines(const std::string& text) {
         if (nl == std::string::npos) nl = text.size();
         const std::string one = text.substr(pos, nl - pos);
         pos = nl + 1;
-        std::smatch m;
-        if (!std::regex_match(one, m, line)) {
+        int t = 0;
+        long n = 0;
+        if (!ParseLine(one, t, n)) {
             if (r.bad.empty()) r.bad = one;
             continue;
         }
-        const int t = std::stoi(m[1]);
-        const long n = std::stol(m[2]);
         if (n <= last[t]) r.ordered = false;
         last[t] = n;
         ++r.lines;
