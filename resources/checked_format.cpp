@@ -3,15 +3,15 @@
 namespace {
 
 std::vector<CString> Split(const CString& text) {
-    std::vector<CString> pieces;
+    std::vector<CString> lines;
     std::size_t start = 0;
     for (;;) {
         const std::size_t nl = text.Find(u'\n', start);
         if (nl == CString::npos) {
-            pieces.push_back(text.Mid(start));
-            return pieces;
+            lines.push_back(text.Mid(start));
+            return lines;
         }
-        pieces.push_back(text.Mid(start, nl - start));
+        lines.push_back(text.Mid(start, nl - start));
         start = nl + 1;
     }
 }
@@ -28,7 +28,7 @@ CString CheckedTemplate(std::u16string_view candidate, std::u16string_view built
 
 CString LoadTemplate(std::uint32_t id) { return CheckedTemplate(LoadString(id), LoadBuiltinString(id)); }
 
-std::vector<CString> LoadTemplatePieces(std::uint32_t id) {
+std::vector<CString> LoadTemplateLines(std::uint32_t id) {
     std::vector<CString> builtin = Split(LoadBuiltinString(id));
     std::vector<CString> loaded = Split(LoadString(id));
     if (loaded.size() != builtin.size()) return builtin;

@@ -18,9 +18,9 @@ bool PlaceholdersMatch(std::u16string_view candidate, std::u16string_view builti
 CString CheckedTemplate(std::u16string_view candidate, std::u16string_view builtin);
 // The template of string id to format with: LoadString(id) checked against the built-in text.
 CString LoadTemplate(std::uint32_t id);
-// String id split at each "\n", each piece checked against the built-in piece; when the
-// numbers of pieces differ, the built-in pieces.
-std::vector<CString> LoadTemplatePieces(std::uint32_t id);
+// String id split at each "\n", each line checked against the built-in line; when the
+// numbers of lines differ, the built-in lines.
+std::vector<CString> LoadTemplateLines(std::uint32_t id);
 
 // Formats string id with the arguments through its checked template.
 template <typename... Args>

@@ -36,7 +36,7 @@ CString MessageOf(const ErrorInfo& entry) {
         return text;
     }
     const auto kind = static_cast<std::int32_t>(entry.extra);
-    const std::vector<CString> templates = LoadTemplatePieces(IDS_LOG_TEMPLATES);
+    const std::vector<CString> templates = LoadTemplateLines(IDS_LOG_TEMPLATES);
     const int index = TemplateIndex(kind);
     const CString tmpl = index >= 0 && std::size_t(index) < templates.size() ? templates[std::size_t(index)] : CString();
     const char16_t* text = entry.GetText();

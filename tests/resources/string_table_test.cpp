@@ -127,18 +127,18 @@ TEST_F(LanguageTable, TemplatesWithOtherPlaceholdersAreNotUsed) {
     }
 }
 
-TEST_F(LanguageTable, PiecesAreCheckedOneByOne) {
+TEST_F(LanguageTable, LinesAreCheckedOneByOne) {
     Install("160\t\"'%s' gestartet\\n%s\\n'%s' beendet\\n%i\\n'%s' mit Fehlern\"");
-    std::vector<CString> pieces = LoadTemplatePieces(IDS_LOG_TEMPLATES);
-    ASSERT_EQ(pieces.size(), 5u);
-    EXPECT_EQ(pieces[0], u"'%s' gestartet");
-    EXPECT_EQ(pieces[3], u"'%s' cancelled");   // "%i" where a text goes: built-in piece
-    EXPECT_EQ(pieces[4], u"'%s' mit Fehlern");
+    std::vector<CString> lines = LoadTemplateLines(IDS_LOG_TEMPLATES);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0], u"'%s' gestartet");
+    EXPECT_EQ(lines[3], u"'%s' cancelled");   // "%i" where a text goes: built-in line
+    EXPECT_EQ(lines[4], u"'%s' mit Fehlern");
 
-    Install("160\t\"'%s' gestartet\\n%s\"");   // too few pieces: all built-in
-    pieces = LoadTemplatePieces(IDS_LOG_TEMPLATES);
-    ASSERT_EQ(pieces.size(), 5u);
-    EXPECT_EQ(pieces[0], u"'%s' started");
+    Install("160\t\"'%s' gestartet\\n%s\"");   // too few lines: all built-in
+    lines = LoadTemplateLines(IDS_LOG_TEMPLATES);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0], u"'%s' started");
 }
 
 }  // namespace
