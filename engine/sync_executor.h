@@ -79,26 +79,40 @@ public:
 private:
     struct CopyJob;
     enum class Answer { Retry, Ignore, Abort };
+    // How a copy ended: Changed = the disk no longer matches the scan (nothing touched).
+    enum class End { Done, Cancelled, Aborted, Ignored, Changed };
+    // One attempt at writing the temporary file.
+    enum class Attempt { Ok, Failed, Cancelled, Changed };
+    struct Failure {
+        std::uint32_t step = 0;
+        std::uint32_t code = 0;
+        CString path;
+    };
 
     bool Delete(FSTreeNode& node, Side side, ErrorInfo& error);
     bool Copy(FSTreeNode& node, Side from, ErrorInfo& error);
     bool DatabaseOnly(FSTreeNode& node);
-    // Steps of a copy; each returns true on success and leaves the Win32 code in
-    // GetLastError() on failure.
-    bool CopyDirectory(CopyJob& job);
-    bool CopyFileContents(CopyJob& job, std::uint32_t& failedStep, CString& failedPath);
-    bool CommitFile(CopyJob& job, std::uint32_t& failedStep, CString& failedPath);
-    bool ReadNewStamp(CopyJob& job);
+    End CopyDirectory(CopyJob& job, ErrorInfo& error);
+    End CopyFile(CopyJob& job, ErrorInfo& error);
+    Attempt WriteOwnTemporary(CopyJob& job, Failure& failure, ErrorInfo& error);
+    Attempt WriteSystemTemporary(CopyJob& job, Failure& failure, ErrorInfo& error);
+    // The source as it is now still matches its stamp (and, when counted, the bytes read).
+    bool SourceUnchanged(CopyJob& job, std::uint64_t bytesRead, bool counted, ErrorInfo& error);
+    void RemoveTemporary(CopyJob& job);
+    std::uint32_t NextTemporaryNumber();
+    template <typename Op>
+    End Attempted(std::uint32_t step, const CString& shownPath, ErrorInfo& error, const Op& op);
 
     // After a failed step: one silent retry after the delay when allowed, else the
-    // question; the question is also copied into error when the answer ends the item.
-    Answer HandleFailure(ErrorInfo& question, ErrorInfo& error);
+    // question; the question is copied into error when the answer ends the item.
+    // comparison: the scan's reading of the answers.
+    Answer HandleFailure(ErrorInfo& question, ErrorInfo& error, bool comparison);
     // Does the entry on disk at path still match the stamp the scan saw? false sets error
     // (category 2, ERRCODE_CHANGED_SINCE_SCAN, text = path).
     bool MatchesStamp(const CString& path, const FileStamp* stamp, ErrorInfo& error);
-    // Runs op; when it fails for lack of permission in the parent directory of path and
-    // that directory has no owner write permission, gives it owner write (to be restored
-    // by Finish) and runs op once more.
+    // Runs op; when it fails for lack of permission and the parent directory of path has
+    // no owner write permission, gives it owner write (restored by Finish) and runs op
+    // once more.
     template <typename Op>
     bool WithWritableParent(const CString& path, const Op& op);
     void NoteDirectoryMode(const CString& path, std::uint32_t mode, bool overrideExisting);
@@ -123,6 +137,7 @@ private:
     std::int32_t minimumSeconds_ = 1;
     std::uint64_t transferBytes_ = 0;
     Clock clock_;
+    std::uint64_t tempCounter_ = 0;  // names of the system copy's temporary files
     // Directories whose permission bits Finish sets: path -> (depth, mode).
     std::map<CString, std::pair<std::uint32_t, std::uint32_t>> directoryModes_;
 };
