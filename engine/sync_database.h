@@ -31,11 +31,13 @@
 #include "engine/fs_tree.h"
 #include "engine/protection_filters.h"
 #include "engine/protection_rule.h"
+#include "engine/run_result.h"
 #include "platform/core/cstring.h"
 #include "platform/core/file_system.h"
 
 class CLogger;
 class Proxy;
+class Watcher;
 
 // One phase title: the phase index (0 scan, 1 synchronisation, 2 binary comparison) and
 // the string id of its title.
@@ -93,6 +95,15 @@ public:
     plat::FileSystem& GetFileSystem() const { return *fileSystem_; }
     // Null when none was given.
     CLogger* GetLogger() const { return logger_; }
+
+    // --- Execution (sync_database_execute.cpp) ---
+
+    // Carries out the plan of every entry of selection (marked or not): the deletions
+    // first, contents before their directories, then the rest, directories before their
+    // contents; entries already DONE or SKIPPED are passed over. Clears the command
+    // history, reports through watcher, logs every entry's error, unmarks the entries and
+    // flushes both roots' file systems before it returns.
+    RunResult Execute(Proxy& selection, Watcher& watcher);
 
     // --- Members ---
 

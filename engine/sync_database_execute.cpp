@@ -1,0 +1,70 @@
+#include <algorithm>
+#include <vector>
+
+#include "engine/log/logger.h"
+#include "engine/proxy.h"
+#include "engine/sync_database.h"
+#include "engine/sync_executor.h"
+#include "engine/watcher.h"
+
+namespace {
+
+// Copy buffers beyond this are taken as a mistyped setting, not as a wish to allocate
+// gigabytes per run.
+constexpr int kLargestBuffer = 64 << 20;
+
+// The weight of the run for the progress: one per pending entry plus the bytes to copy.
+std::uint64_t PendingWeight(const Proxy& selection) {
+    std::uint64_t total = 0;
+    for (const ProxyEntry& e : selection.Entries()) {
+        const CSyncRecord& r = e.node->record;
+        if (r.ST == DONE || r.ST == SKIPPED) continue;
+        total += 1;
+        if (r.AC == CP_M && r.left) total += r.left->GetSize();
+        if (r.AC == CP_S && r.right) total += r.right->GetSize();
+    }
+    return total;
+}
+
+}  // namespace
+
+RunResult CSyncDataBase::Execute(Proxy& selection, Watcher& watcher) {
+    // Nothing done before the run can be undone after it.
+    commandHistory.Clear();
+
+    std::vector<std::uint32_t> jobs;
+    selection.ExecutionOrder(jobs);
+
+    const Core::Preferences& prefs = GetPreferences();
+    const bool ownCopy = prefs.GetCopyTraditional();
+    const int retryDelay = prefs.GetAutoRetryDelayOnError();
+    const int bufferSize = prefs.GetCopyBufferSize();
+    SyncExecutor executor(&GetFileSystem());
+    executor.Init(leftRoot, rightRoot, &watcher,
+                  static_cast<std::uint32_t>(std::clamp(bufferSize, 0, kLargestBuffer)),
+                  static_cast<std::uint32_t>(std::max(retryDelay, 0)), ownCopy);
+
+    watcher.Begin(PendingWeight(selection));
+    bool stopped = false;
+    bool errors = false;
+    for (const std::uint32_t index : jobs) {
+        ErrorInfo error;
+        const bool go = executor.Run(*selection[index].node, index, error);
+        if (error.IsSet()) {
+            if (CLogger* logger = GetLogger()) logger->LogRecord(error);
+            if (error.category != ERROR_CATEGORY_CANCELLED) errors = true;
+        }
+        if (!go) {
+            stopped = true;
+            break;
+        }
+    }
+    // Directory permission bits and the flush of both file systems, also after a stop:
+    // the profile saved after this run must not record a copy the disk does not hold.
+    if (!executor.Finish(GetLogger())) errors = true;
+
+    selection.MarkAll(false);
+    watcher.End();
+    if (stopped) return RUN_CANCELLED;
+    return errors ? RUN_FINISHED_WITH_ERRORS : RUN_FINISHED;
+}
