@@ -90,6 +90,27 @@ public:
     // when node is not in the database and has no children left.
     virtual bool Prune(FSTreeNode* node);
 
+    // --- Profile file (profile_file.cpp) ---
+
+    // Writes the profile in format 3: the header (word 1 is always 3, words 2 to 4 as
+    // given), both roots, the database part of the tree, the protection and selection
+    // filters, the blob store. The stream is flushed at the end. A stream that is not good
+    // before or after gives (2, 6), logged, and false.
+    bool Save(BinaryWriter& stream, std::uint32_t w1, std::uint32_t w2, std::uint32_t w3, std::uint32_t w4,
+              ErrorInfo& error);
+    // Reads a profile of format 1, 2 or 3 (the signature is the caller's to check first)
+    // and hands the four version words to the pointers that are not null. Clears the
+    // database first; true with roots valid set on success. Errors, logged: a stream that
+    // is not good or fails while reading (2, 6); a foreign magic (2, 7) and a format above
+    // 3 (2, 5), both before anything else is read. After any failure the database is
+    // cleared and roots valid is 0.
+    bool Load(BinaryReader& stream, std::uint32_t* w1, std::uint32_t* w2, std::uint32_t* w3, std::uint32_t* w4,
+              ErrorInfo& error);
+    // Only database entries and the directories above them are written.
+    bool WriteSubtree(BinaryWriter& stream, FSTreeNode* node, std::uint32_t flags) override;
+    // FSTree's reader; a name stored twice under one parent is logged as a warning.
+    bool ReadSubtree(BinaryReader& stream, FSTreeNode* node, std::uint32_t version) override;
+
     // The file system every access of the engine goes through (default: the real one).
     void SetFileSystem(plat::FileSystem* fileSystem) { fileSystem_ = fileSystem ? fileSystem : &plat::PosixFs(); }
     plat::FileSystem& GetFileSystem() const { return *fileSystem_; }
@@ -125,6 +146,9 @@ public:
 private:
     // Logs the error (when there is a logger) and returns 2.
     int Fail(const ErrorInfo& error);
+    // Load's reading; 0 or the program error code.
+    std::uint32_t LoadBody(BinaryReader& stream, std::uint32_t* w1, std::uint32_t* w2, std::uint32_t* w3,
+                           std::uint32_t* w4);
 
     Core::Preferences* preferences_ = nullptr;  // null: defaultPreferences_
     Core::Preferences defaultPreferences_;

@@ -29,6 +29,7 @@ enum StringId : std::uint32_t {
     IDS_ERR_NESTED_ROOTS = 1415,
     IDS_ERR_UNKNOWN = 1416,
     IDS_ERR_CHANGED_SINCE_SCAN = 1417,
+    IDS_PROFILE_DUPLICATE_ENTRY = 1460,  // a profile entry stored twice; the text is its path
     IDS_BUTTON_SAVE_ALL = 1500,
     IDS_BUTTON_DISCARD_ALL = 1501,
     IDS_BUTTON_YES_TO_ALL = 1502,
