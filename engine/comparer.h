@@ -7,6 +7,7 @@
 // Pure functions over their arguments; thread-safe. Nothing throws.
 #include <cstdint>
 
+#include "engine/action_codes.h"
 #include "platform/core/win_time.h"
 
 class FileStamp;
@@ -63,5 +64,9 @@ std::uint32_t CompareFindData(const ComparerOptions& options, const FileStamp& a
 bool IsSameEntry(const ComparerOptions& options, const FileStamp& current, const FileStamp& database);
 // Both current sides present, of the same kind, with equal sizes.
 bool IsSameKindAndSize(const CSyncRecord& record);
+// The time-shift class of a current stamp against its database stamp: NO_BIAS when the
+// kinds differ or the attributes (and, for files, the size) differ; else the shift class
+// of the creation times and of the last-write times when both agree, NO_BIAS when not.
+Bias BiasOf(const ComparerOptions& options, const FileStamp& database, const FileStamp& current);
 // Number of set bits.
 int CountBits(std::uint32_t value);

@@ -29,8 +29,17 @@ constexpr std::uint8_t FG_CONTENT_EQUAL = 0x04;      // the binary comparison fo
 constexpr std::uint8_t FG_CONTENT_DIFFERENT = 0x08;  // ... found them different
 constexpr std::uint8_t FG_LEFT_INACCESSIBLE = 0x10;  // the left directory could not be listed
 constexpr std::uint8_t FG_RIGHT_INACCESSIBLE = 0x20; // the same for the right side
-// What ShiftDatabaseTimes keeps of FG.
-constexpr std::uint8_t FG_KEPT_BY_SHIFT = 0x3C;
+// The entry cannot be synchronised (a symbolic link, a socket, FIFO or device file, a
+// name holding '\\', two names differing only in case, a name longer than the stamp's
+// field). The crawl sets it on the entry's node (and logs a warning naming the path)
+// instead of leaving the entry out; the decision then gives it and everything below it
+// SKIP on both sides and leaves the database pair alone.
+constexpr std::uint8_t FG_NOT_SYNCHRONISABLE = 0x40;
+// The crawl marks, which the decision honours: below a directory flagged inaccessible on
+// a side, and at and below a node marked not synchronisable, every entry is SKIP.
+constexpr std::uint8_t FG_CRAWL_MARKS = FG_LEFT_INACCESSIBLE | FG_RIGHT_INACCESSIBLE | FG_NOT_SYNCHRONISABLE;
+// What ShiftDatabaseTimes keeps of FG (the content state and the crawl marks).
+constexpr std::uint8_t FG_KEPT_BY_SHIFT = 0x7C;
 
 // Content state (FG bits 0x04/0x08 read as one value).
 constexpr int CONTENT_NOT_COMPARED = 0;

@@ -1,0 +1,51 @@
+#pragma once
+// A small record tree for decision tests: entries added by path with optional left,
+// right and database stamps, printable as one line per node so a failing case shows
+// its tree.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/file_stamp.h"
+#include "engine/fs_tree.h"
+
+namespace plantest {
+
+constexpr FileTime kT0 = 133000000000000000ULL;  // an arbitrary base time
+constexpr FileTime kSecond = 10000000ULL;
+constexpr FileTime kHour = 36000000000ULL;
+
+// A file stamp (archive attribute unless given) and a directory stamp.
+FileStamp File(FileTime write, std::uint64_t size, std::uint32_t attributes = 0x20);
+FileStamp Dir(FileTime creation = kT0, std::uint32_t attributes = 0x10);
+
+using Side = std::optional<FileStamp>;
+constexpr std::nullopt_t kAbsent = std::nullopt;
+
+struct DbPair {
+    FileStamp left;
+    FileStamp right;
+};
+using Db = std::optional<DbPair>;
+inline Db InDb(const FileStamp& both) { return DbPair{both, both}; }
+inline Db InDb(const FileStamp& left, const FileStamp& right) { return DbPair{left, right}; }
+
+class PlanTree {
+public:
+    // Adds (or completes) the node at path ("A\\B"), creating missing parents without
+    // stamps. Stamps get the path's last component as name. Sets the record's path.
+    FSTreeNode& Add(std::string_view path, const Side& left, const Side& right, const Db& db = std::nullopt);
+    // The node at path; fails the test when it does not exist.
+    FSTreeNode& operator[](std::string_view path);
+    FSTreeNode& Root() { return *tree.GetRoot(); }
+
+    // One line per node: path, the three stamps (x absent, d dir, f file with time offset
+    // in seconds from kT0 and size), PA, AC, BC, FG.
+    std::string Dump() const;
+    // "PATH=CODE ..." of every node for one code field ('P' PA, 'A' AC, 'B' BC).
+    std::string Codes(char field) const;
+
+    FSTree tree;
+};
+
+}  // namespace plantest
