@@ -3,6 +3,8 @@
 #include <utility>
 #include <vector>
 
+#include "engine/best_choice.h"
+#include "engine/decision.h"
 #include "engine/log/logger.h"
 #include "engine/path_helpers.h"
 #include "engine/proxy.h"
@@ -106,9 +108,11 @@ bool CSyncDataBase::CompensateDstShift() {
     if (changed) {
         commandHistory.Clear();
         protectionFilters.ClearMatches();
-        // DECISION CALL SITE: once the decision passes are on main, run here, without
-        // cancel checks: the crawl marks over the records decided again, the derivation
-        // of the action codes and the best choice with the pair comparer.
+        // The records were decided again one by one: the marks of the crawl hold again
+        // for what lies below a marked entry, then the tree passes, without cancel checks.
+        ApplyCrawlMarks(*GetRoot());
+        DeriveActionCodes(*GetRoot(), nullptr);
+        ComputeBestChoice(*GetRoot(), pairComparer, nullptr);
         protectionFilters.Apply(*GetRoot());
     }
     leftBias = NO_BIAS;

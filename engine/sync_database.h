@@ -36,6 +36,7 @@
 #include "platform/core/file_system.h"
 
 class CLogger;
+class CProcessControl;
 class Proxy;
 class Watcher;
 
@@ -125,6 +126,26 @@ public:
     // history, reports through watcher, logs every entry's error, unmarks the entries and
     // flushes both roots' file systems before it returns.
     RunResult Execute(Proxy& selection, Watcher& watcher);
+
+    // --- Decision and filters (sync_database_decision.cpp) ---
+
+    // Scan step 6: Decide every record with the entry comparer, honouring the crawl marks,
+    // then the bias of each whole side (only a FAT volume can have one).
+    void DecideRecords();
+    // Scan steps 7 to 9: the action codes derived, the best choice with the pair comparer
+    // and, on a first scan (the tree held no database), the best choice applied where
+    // that deletes nothing never synchronised. False when the cancel poll (may be null)
+    // reported a cancel.
+    bool DecidePlan(CProcessControl* cancel, bool firstScan);
+    // Marks every index entry whose path at least one active selection rule matches and no
+    // active exclusion rule does: FG_MARKED and its filter state's marked byte. Unselected
+    // entries are left as they are. True when any entry was selected. A rule whose search
+    // fails counts as no match.
+    bool ApplySelectionFilters(Proxy& proxy);
+    // Empties out and appends a copy of every protection rule in order; the count.
+    std::size_t GetProtectionFilters(std::list<ProtectionRule>& out) const;
+    // Empties out and appends a pointer to every live protection rule in order; the count.
+    std::size_t GetProtectionFilterPtrs(std::list<ProtectionRule*>& out);
 
     // --- Members ---
 

@@ -4,6 +4,7 @@
 
 #include "engine/sync_record.h"
 #include "engine/watcher.h"
+#include "platform/core/memory_file_system.h"
 #include "tests/engine/support/plan_tree.h"
 
 namespace {
@@ -167,6 +168,18 @@ TEST(SideBiasTest, FatSideTakesTheOneShiftFound) {
     none.Add("N", f, f);
     DecideTree(none.Root(), ComparerOptions());
     EXPECT_EQ(SideBias(none.Root(), true, true), NO_BIAS);
+}
+
+TEST(SideBiasTest, FatVolumeByFileSystemName) {
+    plat::MemoryFileSystem fs;
+    struct Case {
+        const char16_t* type;
+        bool fat;
+    } cases[] = {{u"FAT", true}, {u"exFAT", true}, {u"ext4", false}, {u"NTFS", false}};
+    for (const Case& c : cases) {
+        fs.SetFileSystemName(c.type);
+        EXPECT_EQ(IsFatVolume(fs, u"/"), c.fat) << CString(c.type).ToUtf8();
+    }
 }
 
 struct CancelAfter : CProcessControl {
