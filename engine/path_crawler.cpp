@@ -1,0 +1,174 @@
+#include "engine/path_crawler.h"
+
+#include "engine/log/logger.h"
+#include "engine/watcher.h"
+#include "resources/string_ids.h"
+#include "platform/core/win_error.h"
+
+namespace {
+
+bool IsDotName(const CString& name) { return name == u"." || name == u".."; }
+
+// The path as the file system takes it: without the trailing '/' of a directory path,
+// except for "/" itself.
+CString WithoutTrailingSlash(const CString& path) {
+    if (path.GetLength() > 1 && path.EndsWith(u'/')) return CString(path.view().substr(0, path.GetLength() - 1));
+    return path;
+}
+
+}  // namespace
+
+PathCrawler::PathCrawler(plat::FileSystem& fs, Watcher* watcher) : fs_(fs), watcher_(watcher) {}
+
+void PathCrawler::FullPath(CString& out) const {
+    const Frame& top = frames_[depth_];
+    out = top.path;
+    out += top.entries[top.pos].name;
+}
+
+void PathCrawler::EndWalk() {
+    open_ = false;
+    valid_ = false;
+    complete_ = false;
+}
+
+PathCrawler::Answer PathCrawler::AskAbout(std::uint32_t code, const CString& path, ErrorInfo* error) {
+    ErrorInfo question;
+    question.Set(ERROR_CATEGORY_SYSTEM, code, 0, path);
+    if (watcher_) {
+        const int answer = watcher_->Ask(&question);
+        if (answer < 0 || answer == 3 || answer >= 5) return Answer::Retry;
+        if (error) *error = question;
+        return answer == 4 ? Answer::Skip : Answer::End;
+    }
+    if (error) *error = question;
+    return Answer::End;
+}
+
+// Reads the whole listing of frame.path into frame.entries, asking about failures.
+PathCrawler::Listing PathCrawler::List(Frame& frame, bool isRoot, ErrorInfo* error) {
+    frame.count = 0;
+    frame.pos = 0;
+    const CString fsPath = WithoutTrailingSlash(frame.path);
+    for (;;) {
+        std::unique_ptr<plat::DirectoryLister> lister = fs_.ListDirectory(fsPath);
+        if (!lister) {
+            const std::uint32_t code = GetLastError();
+            if (code == win32::ERROR_FILE_NOT_FOUND || code == win32::ERROR_PATH_NOT_FOUND) {
+                if (!isRoot) return Listing::Missing;
+                // An existing root that reports nothing to list is empty.
+                const std::uint32_t attributes = fs_.GetFileAttributes(fsPath);
+                if (attributes != plat::INVALID_FILE_ATTRIBUTES && (attributes & plat::FILE_ATTRIBUTE_DIRECTORY))
+                    return Listing::Listed;
+            }
+            if (code == win32::ERROR_ACCESS_DENIED && ignoreAccessDenied_ && !isRoot) return Listing::Skipped;
+            switch (AskAbout(code, frame.path, error)) {
+                case Answer::Retry: continue;
+                case Answer::Skip: return Listing::Skipped;
+                case Answer::End: return Listing::EndWalk;
+            }
+        }
+        for (;;) {
+            if (frame.entries.size() <= frame.count) frame.entries.emplace_back();
+            plat::FindData& entry = frame.entries[frame.count];
+            if (lister->Next(entry)) {
+                if (IsDotName(entry.name)) continue;
+                if (plat::IsTemporaryName(entry.name)) {
+                    // A copy's temporary file left by an interrupted run. Only a plain file
+                    // is removed; whatever else carries such a name is passed over.
+                    if (entry.kind == plat::EntryKind::File) {
+                        const CString path = frame.path + entry.name;
+                        if (fs_.DeleteFile(path) && logger_) logger_->LogInfo(IDS_SCAN_TEMPORARY_REMOVED, path);
+                    }
+                    continue;
+                }
+                ++frame.count;
+                continue;
+            }
+            const std::uint32_t code = GetLastError();
+            if (code == win32::ERROR_NO_MORE_FILES) return Listing::Listed;
+            switch (AskAbout(code, frame.path, error)) {
+                case Answer::Retry: continue;
+                case Answer::Skip: return Listing::CutShort;
+                case Answer::End: return Listing::EndWalk;
+            }
+        }
+    }
+}
+
+bool PathCrawler::Start(const CString& root, ErrorInfo* error) {
+    valid_ = false;
+    complete_ = false;
+    open_ = false;
+    skipChildren_ = false;
+    depth_ = 0;
+    if (frames_.empty()) frames_.emplace_back();
+    Frame& frame = frames_[0];
+    frame.path = root;
+    if (!frame.path.EndsWith(u'/')) frame.path += u'/';
+    // A root whose listing was skipped or cut short cannot be flagged like a directory
+    // below it: the walk of that side is then not complete.
+    if (List(frame, true, error) != Listing::Listed) return false;
+    if (frame.count == 0) {
+        complete_ = true;
+        return false;
+    }
+    open_ = true;
+    valid_ = true;
+    return true;
+}
+
+bool PathCrawler::Next(bool* skipped, ErrorInfo* error) {
+    if (skipped) *skipped = false;
+    if (!open_) {
+        valid_ = false;
+        return false;
+    }
+    valid_ = false;
+    const bool descend = !skipChildren_ && Current().kind == plat::EntryKind::Directory;
+    skipChildren_ = false;
+    if (descend) {
+        CString path = frames_[depth_].path;
+        path += Current().name;
+        path += u'/';
+        if (frames_.size() <= depth_ + 1) frames_.emplace_back();
+        Frame& frame = frames_[depth_ + 1];
+        frame.path = std::move(path);
+        switch (List(frame, false, error)) {
+            case Listing::CutShort:
+                if (skipped) *skipped = true;
+                [[fallthrough]];
+            case Listing::Listed:
+                if (frame.count > 0) {
+                    ++depth_;
+                    valid_ = true;
+                    return true;
+                }
+                break;
+            case Listing::Skipped:
+            case Listing::Missing:
+                // A directory that vanished or was replaced since its parent was listed
+                // is reported like one that could not be listed: its contents were not
+                // seen, so nothing below it may be taken as deleted.
+                if (skipped) *skipped = true;
+                break;
+            case Listing::EndWalk:
+                EndWalk();
+                return false;
+        }
+    }
+    for (;;) {
+        Frame& top = frames_[depth_];
+        if (top.pos + 1 < top.count) {
+            ++top.pos;
+            valid_ = true;
+            return true;
+        }
+        if (depth_ == 0) {
+            open_ = false;
+            complete_ = true;
+            return false;
+        }
+        --depth_;
+    }
+}
