@@ -10,99 +10,215 @@ namespace {
 
 bool NameLess(const FSTreeNode* node, std::u16string_view key) { return node->GetName() < key; }
 
+std::uint32_t CommonPrefix(std::u16string_view a, std::u16string_view b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    std::size_t i = 0;
+    while (i < n && a[i] == b[i]) ++i;
+    return static_cast<std::uint32_t>(i);
+}
+
+// Four code units of name from position at, the first in the highest bits, missing
+// ones as 0. For names that share their first `at` units, a smaller key means a smaller
+// name; equal keys say nothing and the names themselves decide.
+std::uint64_t KeyAt(std::u16string_view name, std::uint32_t at) {
+    std::uint64_t key = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const std::size_t k = at + i;
+        key = (key << 16) | (k < name.size() ? name[k] : 0u);
+    }
+    return key;
+}
+
+// The first index in [0, n) whose name is not smaller than name, for a sorted sequence
+// whose short keys (keyOf) were taken at the prefix name shares with all of them.
+template <typename KeyOf, typename NodeOf>
+std::size_t SearchByKey(std::size_t n, std::uint64_t key, std::u16string_view name, KeyOf keyOf, NodeOf nodeOf) {
+    std::size_t lo = 0, hi = n;
+    while (lo < hi) {  // first index whose key is not smaller
+        const std::size_t mid = (lo + hi) / 2;
+        if (keyOf(mid) < key) lo = mid + 1;
+        else hi = mid;
+    }
+    std::size_t end = lo;
+    hi = n;
+    while (end < hi) {  // end of the run of equal keys
+        const std::size_t mid = (end + hi) / 2;
+        if (keyOf(mid) == key) end = mid + 1;
+        else hi = mid;
+    }
+    while (lo < end) {  // within the run the names decide
+        const std::size_t mid = (lo + end) / 2;
+        if (NameLess(nodeOf(mid), name)) lo = mid + 1;
+        else end = mid;
+    }
+    return lo;
+}
+
 }  // namespace
 
-FSTreeNode* FSTreeChildren::iterator::operator*() const { return list_->blocks_->blocks[block_][pos_]; }
+FSTreeNode* FSTreeChildren::iterator::operator*() const { return list_->data_->blocks[block_].entries[pos_].node; }
 
 FSTreeChildren::iterator& FSTreeChildren::iterator::operator++() {
-    if (++pos_ == list_->blocks_->blocks[block_].size()) {
+    if (++pos_ == list_->data_->blocks[block_].entries.size()) {
         ++block_;
         pos_ = 0;
     }
     return *this;
 }
 
-FSTreeChildren::iterator FSTreeChildren::lower_bound(std::u16string_view key) const {
-    if (empty()) return end();
-    const auto& blocks = blocks_->blocks;
-    // The first block whose last name is not smaller than the key holds the position.
-    auto b = std::partition_point(blocks.begin(), blocks.end(),
-                                  [&](const std::vector<FSTreeNode*>& blk) { return NameLess(blk.back(), key); });
-    if (b == blocks.end()) return end();
-    auto p = std::lower_bound(b->begin(), b->end(), key, NameLess);
-    return iterator(this, std::size_t(b - blocks.begin()), std::size_t(p - b->begin()));
+FSTreeChildren::iterator FSTreeChildren::locate(std::u16string_view key, bool* found) const {
+    bool dummy;
+    bool& equal = found ? *found : dummy;
+    equal = false;
+    if (!data_) return end();
+    const Data& d = *data_;
+    // Outside the list's range the key does not share the list's prefix.
+    if (!NameLess(front(), key)) {
+        equal = front()->GetName() == key;
+        return begin();
+    }
+    if (NameLess(back(), key)) return end();
+    // The block holding the position: the first whose last name is not smaller.
+    const std::size_t b = SearchByKey(
+        d.blocks.size(), KeyAt(key, d.prefix), key, [&](std::size_t i) { return d.fences[i]; },
+        [&](std::size_t i) { return d.blocks[i].entries.back().node; });
+    const Block& blk = d.blocks[b];
+    // A key below the block's first name lies between two blocks.
+    if (!NameLess(blk.entries.front().node, key)) {
+        equal = blk.entries.front().node->GetName() == key;
+        return iterator(this, b, 0);
+    }
+    const std::uint64_t k = KeyAt(key, blk.prefix);
+    const std::size_t p = SearchByKey(
+        blk.entries.size(), k, key, [&](std::size_t i) { return blk.entries[i].key; },
+        [&](std::size_t i) { return blk.entries[i].node; });
+    // Different short keys mean different names; only equal ones need the names.
+    equal = blk.entries[p].key == k && blk.entries[p].node->GetName() == key;
+    return iterator(this, b, p);
 }
 
 FSTreeNode* FSTreeChildren::find(std::u16string_view key) const {
-    const iterator it = lower_bound(key);
-    if (it == end()) return nullptr;
-    FSTreeNode* node = *it;
-    return node->GetName() == key ? node : nullptr;
+    bool found = false;
+    const iterator it = locate(key, &found);
+    return found ? *it : nullptr;
+}
+
+void FSTreeChildren::RefreshBlock(std::size_t b) {
+    Block& blk = data_->blocks[b];
+    blk.prefix = CommonPrefix(blk.entries.front().node->GetName(), blk.entries.back().node->GetName());
+    for (Entry& e : blk.entries) e.key = KeyAt(e.node->GetName(), blk.prefix);
+    data_->fences[b] = KeyAt(blk.entries.back().node->GetName(), data_->prefix);
+}
+
+void FSTreeChildren::RefreshFences() {
+    Data& d = *data_;
+    const std::uint32_t prefix = CommonPrefix(front()->GetName(), back()->GetName());
+    if (prefix == d.prefix && d.blocks.size() > 1) return;  // names in order rarely change it
+    d.prefix = prefix;
+    for (std::size_t b = 0; b < d.blocks.size(); ++b)
+        d.fences[b] = KeyAt(d.blocks[b].entries.back().node->GetName(), d.prefix);
 }
 
 FSTreeChildren::iterator FSTreeChildren::insert(iterator pos, FSTreeNode* child) {
-    if (!blocks_) blocks_ = std::make_unique<Blocks>();
-    auto& blocks = blocks_->blocks;
+    if (!data_) data_ = std::make_unique<Data>();
+    Data& d = *data_;
     std::size_t b = pos.block_;
     std::size_t p = pos.pos_;
-    if (blocks.empty()) {
-        blocks.emplace_back();
+    if (d.blocks.empty()) {
+        d.blocks.emplace_back();
+        d.fences.push_back(0);
         b = p = 0;
-    } else if (b == blocks.size()) {
-        // At the end: append to the last block.
-        b = blocks.size() - 1;
-        p = blocks[b].size();
+    } else if (b == d.blocks.size()) {  // at the end: append to the last block
+        b = d.blocks.size() - 1;
+        p = d.blocks[b].entries.size();
     }
-    auto& blk = blocks[b];
-    blk.insert(blk.begin() + std::ptrdiff_t(p), child);
-    ++blocks_->size;
-    if (blk.size() > kBlockMax) {
-        // Split in halves; a block past the insertion point keeps the moved half.
-        const std::size_t half = blk.size() / 2;
-        std::vector<FSTreeNode*> upper(blk.begin() + std::ptrdiff_t(half), blk.end());
-        blk.resize(half);
-        blocks.insert(blocks.begin() + std::ptrdiff_t(b + 1), std::move(upper));
+    const bool listEnds = (b == 0 && p == 0) || (b + 1 == d.blocks.size() && p == d.blocks[b].entries.size());
+    Block& blk = d.blocks[b];
+    const bool blockEnds = p == 0 || p == blk.entries.size();
+    blk.entries.insert(blk.entries.begin() + std::ptrdiff_t(p), Entry{0, child});
+    ++d.size;
+    if (blk.entries.size() > kBlockMax) {
+        const std::size_t half = blk.entries.size() / 2;
+        Block upper;
+        upper.entries.assign(blk.entries.begin() + std::ptrdiff_t(half), blk.entries.end());
+        blk.entries.resize(half);
+        d.blocks.insert(d.blocks.begin() + std::ptrdiff_t(b + 1), std::move(upper));
+        d.fences.insert(d.fences.begin() + std::ptrdiff_t(b + 1), 0);
+        if (listEnds) RefreshFences();
+        RefreshBlock(b);
+        RefreshBlock(b + 1);
         if (p >= half) {
             ++b;
             p -= half;
         }
+        return iterator(this, b, p);
     }
+    // A new first or last name may share less with its neighbours: the prefixes shrink
+    // and the keys are taken again; inside the range the old prefix holds.
+    if (listEnds) RefreshFences();
+    if (blockEnds) {
+        const std::uint32_t prefix =
+            CommonPrefix(blk.entries.front().node->GetName(), blk.entries.back().node->GetName());
+        if (prefix != blk.prefix) {
+            RefreshBlock(b);
+            return iterator(this, b, p);
+        }
+        d.fences[b] = KeyAt(blk.entries.back().node->GetName(), d.prefix);
+    }
+    blk.entries[p].key = KeyAt(child->GetName(), blk.prefix);
     return iterator(this, b, p);
 }
 
 FSTreeChildren::iterator FSTreeChildren::erase(iterator pos) {
-    auto& blocks = blocks_->blocks;
+    Data& d = *data_;
     std::size_t b = pos.block_;
     std::size_t p = pos.pos_;
-    blocks[b].erase(blocks[b].begin() + std::ptrdiff_t(p));
-    --blocks_->size;
-    if (blocks[b].empty()) {
-        blocks.erase(blocks.begin() + std::ptrdiff_t(b));
-        p = 0;
-    } else if (p == blocks[b].size()) {
-        ++b;
-        p = 0;
-    }
-    if (blocks_->size == 0) {
-        blocks_.reset();
+    auto& entries = d.blocks[b].entries;
+    entries.erase(entries.begin() + std::ptrdiff_t(p));
+    if (--d.size == 0) {
+        data_.reset();
         return iterator(this, 0, 0);
+    }
+    // The remaining names still share the prefixes; only a changed last name needs its
+    // fence again.
+    if (entries.empty()) {
+        d.blocks.erase(d.blocks.begin() + std::ptrdiff_t(b));
+        d.fences.erase(d.fences.begin() + std::ptrdiff_t(b));
+        return iterator(this, b, 0);
+    }
+    if (p == entries.size()) {
+        d.fences[b] = KeyAt(entries.back().node->GetName(), d.prefix);
+        return iterator(this, b + 1, 0);
     }
     return iterator(this, b, p);
 }
 
 std::vector<FSTreeNode*> FSTreeChildren::release() {
     std::vector<FSTreeNode*> all;
-    if (!blocks_) return all;
-    all.reserve(blocks_->size);
-    for (auto& blk : blocks_->blocks) all.insert(all.end(), blk.begin(), blk.end());
-    blocks_.reset();
+    if (!data_) return all;
+    all.reserve(data_->size);
+    for (const Block& blk : data_->blocks)
+        for (const Entry& e : blk.entries) all.push_back(e.node);
+    data_.reset();
     return all;
 }
 
 // ---- FSTreeNode ------------------------------------------------------------------------
 
-FSTreeNode::FSTreeNode(FSTreeNode* parentNode, std::u16string_view upperName)
-    : parent(parentNode), name(upperName), depth(parentNode ? parentNode->depth + 1 : kRootDepth) {}
+FSTreeNode::FSTreeNode(FSTreeNode* parentNode, std::size_t nameLength)
+    : parent(parentNode), depth(parentNode ? parentNode->depth + 1 : kRootDepth),
+      nameLength_(static_cast<std::uint32_t>(nameLength)) {}
+
+std::unique_ptr<FSTreeNode> FSTreeNode::Create(FSTreeNode* parentNode, std::u16string_view upperName) {
+    // One allocation for the node and its name: a million-entry tree saves a block
+    // header per entry, and a lookup reads the name next to the node it compares.
+    void* raw = ::operator new(sizeof(FSTreeNode) + (upperName.size() + 1) * sizeof(char16_t));
+    auto* node = ::new (raw) FSTreeNode(parentNode, upperName.size());
+    auto* text = reinterpret_cast<char16_t*>(node + 1);
+    upperName.copy(text, upperName.size());
+    text[upperName.size()] = 0;
+    return std::unique_ptr<FSTreeNode>(node);
+}
 
 FSTreeNode::~FSTreeNode() {
     // A deep tree (a long path, or a crafted profile) must not exhaust the stack, so the
@@ -123,11 +239,11 @@ FSTreeNode::~FSTreeNode() {
 
 // ---- FSTreeBase / FSTree ---------------------------------------------------------------
 
-FSTreeBase::FSTreeBase() { root = std::make_unique<FSTreeNode>(nullptr, kRootName); }
+FSTreeBase::FSTreeBase() { root = FSTreeNode::Create(nullptr, kRootName); }
 
 FSTreeBase::~FSTreeBase() = default;
 
-void FSTreeBase::Init() { root = std::make_unique<FSTreeNode>(nullptr, kRootName); }
+void FSTreeBase::Init() { root = FSTreeNode::Create(nullptr, kRootName); }
 
 void FSTree::DeleteAllNodes() {
     if (!root) {
@@ -145,10 +261,11 @@ FSTreeNode* FSTree::FindOrInsertChild(FSTreeNode* parent, std::u16string_view na
     if (kids.empty() || NameLess(kids.back(), key)) {
         pos = kids.end();
     } else {
-        pos = kids.lower_bound(key);
-        if ((*pos)->GetName() == key) return *pos;
+        bool found = false;
+        pos = kids.locate(key, &found);
+        if (found) return *pos;
     }
-    auto node = std::make_unique<FSTreeNode>(parent, key);
+    auto node = FSTreeNode::Create(parent, key);
     kids.insert(pos, node.get());
     return node.release();
 }

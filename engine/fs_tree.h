@@ -16,7 +16,6 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/shared_name.h"
 #include "engine/sync_record.h"
 #include "platform/core/cstring.h"
 
@@ -28,15 +27,17 @@ constexpr std::uint32_t kRootDepth = 0xFFFFFFFFu;
 inline constexpr char16_t kRootName[] = u"<ROOT>";
 
 // The children of a node in name order. A two-level sorted sequence (a list of sorted
-// blocks of at most kBlockMax pointers), so that a lookup is a binary search and an
-// insertion moves at most one block, while iteration stays a walk over arrays.
-// A leaf node holds no storage at all.
+// blocks of at most kBlockMax entries), so that an insertion moves at most one block
+// while iteration stays a walk over arrays. Beside each child pointer it keeps a short
+// key (four code units of the name after the prefix its block shares), so that a
+// lookup compares mostly within those arrays and touches only a few nodes. A leaf node
+// holds no storage at all.
 //
 // Iterators stay valid until the list is changed (an insertion or an erase anywhere in
 // this list); walks must not change the children they walk over.
 class FSTreeChildren {
 public:
-    static constexpr std::size_t kBlockMax = 512;
+    static constexpr std::size_t kBlockMax = 256;
 
     class iterator {
     public:
@@ -62,15 +63,17 @@ public:
     FSTreeChildren(const FSTreeChildren&) = delete;
     FSTreeChildren& operator=(const FSTreeChildren&) = delete;
 
-    bool empty() const { return !blocks_ || blocks_->size == 0; }
-    std::size_t size() const { return blocks_ ? blocks_->size : 0; }
+    bool empty() const { return !data_; }
+    std::size_t size() const { return data_ ? data_->size : 0; }
     iterator begin() const { return iterator(this, 0, 0); }
-    iterator end() const { return iterator(this, blocks_ ? blocks_->blocks.size() : 0, 0); }
-    FSTreeNode* front() const { return *begin(); }
-    FSTreeNode* back() const { return blocks_->blocks.back().back(); }
+    iterator end() const { return iterator(this, data_ ? data_->blocks.size() : 0, 0); }
+    FSTreeNode* front() const { return data_->blocks.front().entries.front().node; }
+    FSTreeNode* back() const { return data_->blocks.back().entries.back().node; }
 
     // The first child whose name is not smaller than key (an upper-cased name).
-    iterator lower_bound(std::u16string_view key) const;
+    iterator lower_bound(std::u16string_view key) const { return locate(key, nullptr); }
+    // lower_bound, and whether the child there is named key.
+    iterator locate(std::u16string_view key, bool* found) const;
     // The child named key, or null.
     FSTreeNode* find(std::u16string_view key) const;
     // Inserts child before pos; the caller keeps the order. Returns the child's position.
@@ -81,32 +84,52 @@ public:
     std::vector<FSTreeNode*> release();
 
 private:
-    struct Blocks {
-        std::vector<std::vector<FSTreeNode*>> blocks;  // none empty
+    struct Entry {
+        std::uint64_t key;  // KeyAt(name, block prefix)
+        FSTreeNode* node;
+    };
+    struct Block {
+        std::vector<Entry> entries;  // never empty
+        std::uint32_t prefix = 0;    // every name of the block has these first code units in common
+    };
+    struct Data {
+        std::vector<Block> blocks;
+        std::vector<std::uint64_t> fences;  // per block: KeyAt(last name, prefix)
+        std::uint32_t prefix = 0;           // every name of the list shares this many code units
         std::size_t size = 0;
     };
-    std::unique_ptr<Blocks> blocks_;
+    void RefreshBlock(std::size_t b);
+    void RefreshFences();
+    std::unique_ptr<Data> data_;
 };
 
 class FSTreeNode {
 public:
-    // A node named name (upper-cased by the caller) below parent.
-    FSTreeNode(FSTreeNode* parentNode, std::u16string_view upperName);
+    // A node named upperName (upper-cased by the caller) below parent (null for a root).
+    // The name is stored in the same allocation as the node.
+    static std::unique_ptr<FSTreeNode> Create(FSTreeNode* parentNode, std::u16string_view upperName);
     // Deletes the children (depth first, without recursion).
     ~FSTreeNode();
     FSTreeNode(const FSTreeNode&) = delete;
     FSTreeNode& operator=(const FSTreeNode&) = delete;
+    static void operator delete(void* p) { ::operator delete(p); }
 
     // The upper-cased file name; "<ROOT>" for the root.
-    std::u16string_view GetName() const { return name.Name(); }
-    const char16_t* GetNameCStr() const { return name.NameCStr(); }
+    std::u16string_view GetName() const { return {NameText(), nameLength_}; }
+    const char16_t* GetNameCStr() const { return NameText(); }
     bool IsRoot() const { return parent == nullptr; }
 
     FSTreeNode* parent = nullptr;  // null for the root
-    SharedName name;               // read with GetName
-    std::uint32_t depth = kRootDepth;
     FSTreeChildren children;       // sorted, unique by name
     CSyncRecord record;
+    std::uint32_t depth = kRootDepth;
+
+private:
+    FSTreeNode(FSTreeNode* parentNode, std::size_t nameLength);
+    // The name's code units and a NUL follow the object in its allocation.
+    const char16_t* NameText() const { return reinterpret_cast<const char16_t*>(this + 1); }
+
+    std::uint32_t nameLength_ = 0;
 };
 
 class FSTreeBase {

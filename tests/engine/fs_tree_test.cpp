@@ -96,28 +96,51 @@ TEST(FSTreeTest, ChildrenSortByUpperCasedCodeUnits) {
     }
 }
 
-TEST(FSTreeTest, ManyInsertionsStaySortedUniqueAndFindable) {
-    // More names than one storage block holds, in three orders, with repeats.
+// Name families that exercise the lookup: plain numbers, long shared prefixes with the
+// differences far behind, names that are prefixes of each other, and non-ASCII units.
+std::vector<std::u16string> Family(int family) {
     std::vector<std::u16string> names;
-    for (int i = 0; i < 3000; ++i) names.push_back(u"n" + CString::Format(u"%05i", (i * 7919) % 2500).str());
-    std::vector<std::vector<std::u16string>> orders = {names, names, names};
-    std::sort(orders[1].begin(), orders[1].end());
-    std::sort(orders[2].rbegin(), orders[2].rend());
-    for (const auto& order : orders) {
-        FSTree tree;
-        std::set<std::u16string> expected;
-        std::vector<FSTreeNode*> nodes;
-        for (const auto& n : order) {
-            nodes.push_back(FSTree::FindOrInsertChild(tree.GetRoot(), n));
-            expected.insert(UpperCase(n));
+    for (int i = 0; i < 3000; ++i) {
+        const int v = (i * 7919) % 2500;  // repeats included
+        const std::u16string num = CString::Format(u"%05i", v).str();
+        switch (family) {
+        case 0: names.push_back(u"n" + num); break;
+        case 1: names.push_back(u"IMG_2024_holiday_" + num + u".jpg"); break;
+        case 2: names.push_back(std::u16string(std::size_t(v % 40 + 1), u'a') + (v % 3 ? u"" : u"b")); break;
+        case 3: names.push_back(std::u16string(1, char16_t(0xE000 + v % 700)) + num.substr(3)); break;
         }
-        const std::vector<std::u16string> got = ChildNames(tree.GetRoot());
-        EXPECT_EQ(got, std::vector<std::u16string>(expected.begin(), expected.end()));
-        for (std::size_t i = 0; i < order.size(); ++i) {
-            EXPECT_EQ(FSTree::FindOrInsertChild(tree.GetRoot(), order[i]), nodes[i]);
-            EXPECT_EQ(FSTree::FindChild(tree.GetRoot(), UpperCase(order[i])), nodes[i]);
+    }
+    if (family == 1) {  // outliers widen the list's range, so the block fences share nothing
+        names.push_back(u"a");
+        names.push_back(u"zzzz");
+    }
+    return names;
+}
+
+TEST(FSTreeTest, ManyInsertionsStaySortedUniqueAndFindable) {
+    for (int family = 0; family < 4; ++family) {
+        const std::vector<std::u16string> names = Family(family);
+        std::vector<std::vector<std::u16string>> orders = {names, names, names};
+        std::sort(orders[1].begin(), orders[1].end());
+        std::sort(orders[2].rbegin(), orders[2].rend());
+        for (const auto& order : orders) {
+            FSTree tree;
+            std::set<std::u16string> expected;
+            std::vector<FSTreeNode*> nodes;
+            for (const auto& n : order) {
+                nodes.push_back(FSTree::FindOrInsertChild(tree.GetRoot(), n));
+                expected.insert(UpperCase(n));
+            }
+            const std::vector<std::u16string> got = ChildNames(tree.GetRoot());
+            ASSERT_EQ(got, std::vector<std::u16string>(expected.begin(), expected.end())) << family;
+            for (std::size_t i = 0; i < order.size(); ++i) {
+                ASSERT_EQ(FSTree::FindOrInsertChild(tree.GetRoot(), order[i]), nodes[i]) << family;
+                ASSERT_EQ(FSTree::FindChild(tree.GetRoot(), UpperCase(order[i])), nodes[i]) << family;
+            }
+            EXPECT_EQ(tree.GetRoot()->children.size(), expected.size());
+            for (const char16_t* missing : {u"", u"N99999", u"0", u"\uFFFF", u"IMG_2024_HOLIDAY_", u"AAAAC"})
+                EXPECT_EQ(FSTree::FindChild(tree.GetRoot(), missing), nullptr) << family;
         }
-        EXPECT_EQ(FSTree::FindChild(tree.GetRoot(), u"N99999"), nullptr);
     }
 }
 
