@@ -6,6 +6,9 @@
 #include "engine/sync_record.h"
 #include "platform/core/cstring.h"
 
+void PrintTo(ActionCode code, std::ostream* os) { *os << CString(ActionCodeName(code)).ToUtf8(); }
+void PrintTo(Bias bias, std::ostream* os) { *os << CString(BiasName(bias)).ToUtf8(); }
+
 namespace plantest {
 
 FileStamp File(FileTime write, std::uint64_t size, std::uint32_t attributes) {

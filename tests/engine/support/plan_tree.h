@@ -3,11 +3,16 @@
 // right and database stamps, printable as one line per node so a failing case shows
 // its tree.
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 
 #include "engine/file_stamp.h"
 #include "engine/fs_tree.h"
+
+// Readable codes in test failure messages.
+void PrintTo(ActionCode code, std::ostream* os);
+void PrintTo(Bias bias, std::ostream* os);
 
 namespace plantest {
 
