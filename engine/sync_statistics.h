@@ -29,6 +29,7 @@ struct SyncStatistics {
         std::uint64_t copyRightToLeftBytes = 0;
 
         void Count(const CSyncRecord& record);
+        friend bool operator==(const ActionBlock&, const ActionBlock&) = default;
     };
 
     SyncStatistics() = default;
@@ -40,6 +41,7 @@ struct SyncStatistics {
     // The pending block holds a deletion, a copy or a database-only entry.
     bool HasPendingActions() const;
     bool IsEmpty() const { return totalEntries == 0; }
+    friend bool operator==(const SyncStatistics&, const SyncStatistics&) = default;
 
     std::uint8_t loaded = 0;  // the profile was loaded or scanned; else every field is 0
     std::uint32_t leftDirectories = 0;
