@@ -15,9 +15,7 @@ bool SignedOFStream::open(const CString& path) {
     }
     opened_ = true;
     target_ = path;
-    // Saving through a symbolic link replaces the file it points to, not the link.
-    plat::FindData fd;
-    if (fs_.GetFindData(path, fd) && fd.kind == plat::EntryKind::Symlink && !fs_.ResolvePath(path, target_)) {
+    if (!LookUpTarget()) {
         SetFail(GetLastError());
         return false;
     }
@@ -27,6 +25,30 @@ bool SignedOFStream::open(const CString& path) {
         return false;
     }
     md5_.Reset();
+    return true;
+}
+
+// Saving through a symbolic link replaces the file it points to, not the link; the file
+// replaced gives its permission bits. Only a missing target counts as a new file: any
+// other failure stops the save, so that a passing error never costs the old file's
+// mode or turns a link into a file.
+bool SignedOFStream::LookUpTarget() {
+    auto missing = [] {
+        const std::uint32_t code = GetLastError();
+        return code == win32::ERROR_FILE_NOT_FOUND || code == win32::ERROR_PATH_NOT_FOUND;
+    };
+    plat::FindData fd;
+    if (!fs_.GetFindData(target_, fd)) return missing();
+    if (fd.kind == plat::EntryKind::Symlink) {
+        CString resolved;
+        if (!fs_.ResolvePath(target_, resolved)) return false;
+        target_ = resolved;
+        if (!fs_.GetFindData(target_, fd)) return missing();
+    }
+    if (fd.kind == plat::EntryKind::File) {
+        keepMode_ = true;
+        mode_ = fd.mode & 07777;
+    }
     return true;
 }
 
@@ -59,9 +81,7 @@ bool SignedOFStream::Commit() {
         SetFail(win32::ERROR_INVALID_FUNCTION);
         return false;
     }
-    plat::FindData old;
-    const bool keepMode = fs_.GetFindData(target_, old) && old.kind == plat::EntryKind::File;
-    if (!file_->Write(digest.data(), digest.size()) || (keepMode && !file_->SetMode(old.mode & 07777)) ||
+    if (!file_->Write(digest.data(), digest.size()) || (keepMode_ && !file_->SetMode(mode_)) ||
         !file_->Flush() || !file_->Close()) {
         SetFail(GetLastError());
         return false;

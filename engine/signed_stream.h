@@ -30,7 +30,8 @@ public:
     SignedOFStream(plat::FileSystem& fs, const CString& path) : SignedOFStream(fs) { open(path); }
     ~SignedOFStream() override;
 
-    // Creates the temporary file beside path; failure fails the stream. A stream is
+    // Creates the temporary file beside path; failure fails the stream (as does a target
+    // whose state cannot be read for another reason than being missing). A stream is
     // opened once.
     bool open(const CString& path);
     bool is_open() const { return file_ != nullptr; }
@@ -42,6 +43,7 @@ protected:
     bool Sink(const std::uint8_t* data, std::size_t n) override;
 
 private:
+    bool LookUpTarget();
     bool Commit();
     void Discard();
 
@@ -51,6 +53,8 @@ private:
     CString temp_;
     plat::Md5 md5_;
     bool opened_ = false;
+    bool keepMode_ = false;      // the target exists: its permission bits go to the new file
+    std::uint32_t mode_ = 0;
 };
 
 // Checks the signature of a whole stream: its last 16 bytes must be the MD5 digest of

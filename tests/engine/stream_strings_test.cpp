@@ -34,14 +34,17 @@ TEST(StreamStrings, WideStringIsUtf16LeWithNulAndLimit) {
     }
 }
 
+// A stored string, the field it is read into, and what the read gives.
+struct ReadCase {
+    const char* what;
+    std::string bytes;
+    std::size_t capacity;
+    bool ok;
+    std::u16string text;
+};
+
 TEST(StreamStrings, WideStringReadsBackIntoBoundedFields) {
-    struct Case {
-        const char* what;
-        std::string bytes;
-        std::size_t capacity;
-        bool ok;
-        std::u16string text;
-    } cases[] = {
+    const ReadCase cases[] = {
         {"with NUL", U32(8) + std::string("A\0B\0C\0\0\0", 8), 4, true, u"ABC"},
         {"fills the field", U32(8) + std::string("A\0B\0C\0D\0", 8), 4, true, u"ABC"},
         {"longer than the field", U32(10) + std::string("A\0B\0C\0D\0\0\0", 10), 4, false, u""},
@@ -65,13 +68,7 @@ TEST(StreamStrings, WideStringReadsBackIntoBoundedFields) {
 }
 
 TEST(StreamStrings, NarrowTextIsWindows1252) {
-    struct Case {
-        const char* what;
-        std::string bytes;
-        std::size_t capacity;
-        bool ok;
-        std::u16string text;
-    } cases[] = {
+    const ReadCase cases[] = {
         {"letters", U32(6) + std::string("R\xe9sum\xe9", 6), kMaxStreamText, true, u"R\u00e9sum\u00e9"},
         {"euro and ellipsis", U32(3) + std::string("\x80\x85\x9f", 3), kMaxStreamText, true, u"\u20ac\u2026\u0178"},
         {"fills the field", U32(4) + "ABCD", 4, true, u"ABC"},
