@@ -5,6 +5,7 @@
 #include "engine/proxy.h"
 #include "engine/sync_database.h"
 #include "engine/sync_executor.h"
+#include "engine/sync_statistics.h"
 #include "engine/watcher.h"
 
 namespace {
@@ -14,16 +15,12 @@ namespace {
 constexpr int kLargestBuffer = 64 << 20;
 
 // The weight of the run for the progress: one per pending entry plus the bytes to copy.
-std::uint64_t PendingWeight(const Proxy& selection) {
-    std::uint64_t total = 0;
-    for (const ProxyEntry& e : selection.Entries()) {
-        const CSyncRecord& r = e.node->record;
-        if (r.ST == DONE || r.ST == SKIPPED) continue;
-        total += 1;
-        if (r.AC == CP_M && r.left) total += r.left->GetSize();
-        if (r.AC == CP_S && r.right) total += r.right->GetSize();
-    }
-    return total;
+std::uint64_t PendingWeight(const CSyncDataBase& database) {
+    SyncStatistics statistics;
+    statistics.Compute(database);
+    const SyncStatistics::ActionBlock& p = statistics.pending;
+    return std::uint64_t(p.deleteLeft) + p.deleteRight + p.copyLeftToRight + p.copyRightToLeft + p.databaseOnly +
+           p.noAction + p.copyLeftToRightBytes + p.copyRightToLeftBytes;
 }
 
 }  // namespace
@@ -44,7 +41,7 @@ RunResult CSyncDataBase::Execute(Proxy& selection, Watcher& watcher) {
                   static_cast<std::uint32_t>(std::clamp(bufferSize, 0, kLargestBuffer)),
                   static_cast<std::uint32_t>(std::max(retryDelay, 0)), ownCopy);
 
-    watcher.Begin(PendingWeight(selection));
+    watcher.Begin(PendingWeight(*this));
     bool stopped = false;
     bool errors = false;
     for (const std::uint32_t index : jobs) {

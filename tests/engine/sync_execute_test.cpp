@@ -99,7 +99,7 @@ struct OutcomeCase {
     const char* right;
 };
 
-TEST(ExecuteTest, OutcomeOfEveryCodeAndEnd) {
+TEST_F(ExecuteTest, OutcomeOfEveryCodeAndEnd) {
     auto failOpen = [](Sides& t) { t.fs.FailOn(FsOp::OpenRead, u"/L/f.txt", 5, plat::PathMatch::Exact, plat::Repeat::Always);
                                          t.fs.FailOn(FsOp::CopyFile, u"/L/f.txt", 5, plat::PathMatch::Exact, plat::Repeat::Always); };
     auto cancelAtStart = [](Sides& t) {
@@ -211,6 +211,14 @@ TEST_F(ExecuteTest, CopyKeepsTimesAndModes) {
 
 // --- Order and repetition ---------------------------------------------------------------
 
+// An undoable edit of the plan, to see the history cleared.
+struct EditCommand : Command {
+    EditCommand() : Command(nullptr, nullptr) {}
+    std::uint32_t Do() override { return 2; }
+    std::uint32_t Undo() override { return 2; }
+    bool IsUndoable() const override { return true; }
+};
+
 TEST_F(ExecuteTest, DeletesChildrenFirstCreatesParentsFirstAndASecondRunDoesNothing) {
     mem.AddFile(u"/R/old/a.txt", "a");
     mem.AddFile(u"/R/old/sub/b.txt", "b");
@@ -218,7 +226,15 @@ TEST_F(ExecuteTest, DeletesChildrenFirstCreatesParentsFirstAndASecondRunDoesNoth
     mem.AddFile(u"/L/new/deep/y.txt", "y");
     for (const char* p : {"old", "old/a.txt", "old/sub", "old/sub/b.txt"}) Plan().Entry(p, DEL_S);
     for (const char* p : {"new", "new/x.txt", "new/deep", "new/deep/y.txt"}) Plan().Entry(p, CP_M);
+    Plan().db.commandHistory.Execute(std::make_unique<EditCommand>());
+    ASSERT_EQ(Plan().db.commandHistory.GetCount(), 1u);
     EXPECT_EQ(Execute(), RUN_FINISHED);
+    // Nothing done before the run can be undone after it.
+    EXPECT_EQ(Plan().db.commandHistory.GetCount(), 0u);
+    // Each entry weighs its size plus one; the overall progress ends at the total.
+    const WatcherProgress progress(watcher.watcher.GetProgress());
+    EXPECT_EQ(progress.overallTotal, 10u);
+    EXPECT_EQ(progress.overallDone, 10u);
     EXPECT_FALSE(mem.Exists(u"/R/old"));
     EXPECT_EQ(Read(u"/R/new/x.txt"), "x");
     EXPECT_EQ(Read(u"/R/new/deep/y.txt"), "y");
