@@ -13,6 +13,7 @@
 #include "platform/core/fault_file_system.h"
 #include "platform/core/memory_file_system.h"
 #include "tests/engine/support/plan_tree.h"
+#include "tests/engine/support/temp_dir.h"
 
 namespace {
 
@@ -174,6 +175,47 @@ TEST_F(DatabaseFixture, NestingIsJudgedByIdentityWhenPathsDoNotTell) {
         EXPECT_EQ(c.result, db.Create(c.left, c.right, error));
         if (c.result) {
             EXPECT_EQ(ERRCODE_NESTED_ROOTS, error.code);
+        }
+    }
+}
+
+// The same rules over the real file system: links in and at the end of a root.
+TEST(DatabaseRoots, OnTheRealFileSystem) {
+    TempDir tmp;
+    tmp.MakeDirectory("l");
+    tmp.MakeDirectory("r");
+    tmp.WriteFile("file", "x");
+    tmp.MakeSymlink("l", "link");
+    tmp.MakeSymlink(".", "up");
+    CString base;
+    ASSERT_TRUE(plat::PosixFs().ResolvePath(tmp.Root(), base));
+    base += u'/';
+    CLogger logger;
+    CSyncDataBase db(&logger);
+    struct Case {
+        const char* name;
+        const char* left;
+        const char* right;
+        int result;
+        std::uint32_t code;
+        bool resolved;  // the left root is the link's target (other links in a path stay)
+    };
+    const Case cases[] = {
+        {"plain", "l", "r/", 0, 0, false},
+        {"a link root is resolved", "link", "r", 0, 0, true},
+        {"a file", "file", "r", 2, 1, false},
+        {"the same directory through a link", "link", "l", 2, 9, false},
+        {"nested through a link in the path", "r", "up/r/.", 2, 9, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ErrorInfo error;
+        EXPECT_EQ(c.result, db.Create(tmp.Root() + CString::FromUtf8(c.left), tmp.Root() + CString::FromUtf8(c.right),
+                                      error));
+        EXPECT_EQ(c.code, error.code);
+        if (c.result == 0) {
+            EXPECT_EQ(Str((c.resolved ? base : tmp.Root()) + u"l/"), Str(db.leftRoot));
+            EXPECT_EQ(Str(tmp.Root() + u"r/"), Str(db.rightRoot));
         }
     }
 }
