@@ -1,5 +1,6 @@
 #include "engine/best_choice.h"
 #include "engine/decision.h"
+#include "engine/log/logger.h"
 #include "engine/proxy.h"
 #include "engine/sync_database.h"
 
@@ -19,6 +20,8 @@ bool CSyncDataBase::DecidePlan(CProcessControl* cancel, bool firstScan) {
 
 bool CSyncDataBase::ApplySelectionFilters(Proxy& proxy) {
     bool any = false;
+    const ProtectionRule* failedRule = nullptr;  // the first rule whose search failed
+    CString failedPath;
     for (ProxyEntry& entry : proxy.Entries()) {
         if (entry.node == nullptr) continue;
         CSyncRecord& record = entry.node->record;
@@ -28,14 +31,25 @@ bool CSyncDataBase::ApplySelectionFilters(Proxy& proxy) {
         for (const ProtectionRule& rule : selectionFilters) {
             if (!rule.IsActive()) continue;
             bool& flag = rule.IsExclusion() ? excluded : included;
-            // Order does not matter: one active exclusion that matches decides.
-            if (!flag && rule.Match(path)) flag = true;
+            if (flag) continue;  // order does not matter: one match of each kind decides
+            // A failed search selects nothing.
+            const ProtectionRule::MatchResult result = rule.MatchChecked(path);
+            if (result == ProtectionRule::MatchResult::Failed && failedRule == nullptr) {
+                failedRule = &rule;
+                failedPath = path;
+            }
+            flag = result == ProtectionRule::MatchResult::Match;
             if (excluded) break;
         }
         if (!included || excluded) continue;
         record.FG |= FG_MARKED;
         if (record.filterState) record.filterState->marked = 1;
         any = true;
+    }
+    if (failedRule != nullptr && GetLogger() != nullptr) {
+        GetLogger()->LogWarningText(CString::Format(
+            u"The selection rule \"%s\" could not be evaluated for \"%s\"; such entries are not selected.",
+            failedRule->GetPattern(), failedPath));
     }
     return any;
 }

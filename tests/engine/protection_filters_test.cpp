@@ -184,7 +184,10 @@ TEST(ProtectionFiltersTest, StarOnADeepTreeAttachesOncePerNode) {
 }
 
 TEST(SelectionFiltersTest, ActiveRulesSelectAndExclusionsWin) {
-    CSyncDataBase db(nullptr);
+    CLogger logger;
+    Capture capture;
+    logger.AddView(&capture);
+    CSyncDataBase db(&logger);
     FSTreeNode* root = db.GetRoot();
     auto add = [&](const char* name, FSTreeNode* parent) {
         FSTreeNode* n = FSTree::FindOrInsertChild(parent, CString::FromUtf8(name).view());
@@ -196,6 +199,7 @@ TEST(SelectionFiltersTest, ActiveRulesSelectAndExclusionsWin) {
     FSTreeNode* a = add("A.TXT", d);
     FSTreeNode* b = add("B.TMP", d);
     FSTreeNode* c = add("C.TXT", root);
+    FSTreeNode* hard = add(std::string(60, 'A').c_str(), root);  // the expression's search fails on it
     db.protectionFilters.AddRule(u"D\\A.TXT", ProtectionRule::ACTIVE);
     db.protectionFilters.Apply(*root);
     a->record.filterState->marked = 0;
@@ -206,13 +210,16 @@ TEST(SelectionFiltersTest, ActiveRulesSelectAndExclusionsWin) {
     db.selectionFilters.emplace_back(u"(A+A+)+B", ProtectionRule::ACTIVE | ProtectionRule::MATCH_REGEX);
     Proxy proxy;
     proxy.Build(db, nullptr, nullptr, nullptr);
-    for (FSTreeNode* n : {a, b, c, d}) n->record.FG &= ~FG_MARKED;
+    for (FSTreeNode* n : {a, b, c, d, hard}) n->record.FG &= ~FG_MARKED;
     EXPECT_TRUE(db.ApplySelectionFilters(proxy));
     EXPECT_TRUE(a->record.FG & FG_MARKED);
     EXPECT_EQ(a->record.filterState->marked, 1);
     EXPECT_FALSE(b->record.FG & FG_MARKED);
     EXPECT_FALSE(c->record.FG & FG_MARKED);  // excluded
     EXPECT_FALSE(d->record.FG & FG_MARKED);
+    EXPECT_FALSE(hard->record.FG & FG_MARKED);
+    ASSERT_EQ(capture.texts.size(), 1u);
+    EXPECT_NE(capture.texts[0].find("not selected"), std::string::npos);
 
     db.selectionFilters.clear();
     db.selectionFilters.emplace_back(u"NONE", ProtectionRule::ACTIVE);
@@ -225,6 +232,7 @@ TEST(SelectionFiltersTest, ActiveRulesSelectAndExclusionsWin) {
     EXPECT_EQ(db.GetProtectionFilterPtrs(live), 1u);
     EXPECT_EQ(copies.front().GetPattern(), CString(u"D\\A.TXT"));
     EXPECT_EQ(live.front(), db.protectionFilters.Entries().front().get());
+    logger.RemoveView(&capture);
 }
 
 }  // namespace
