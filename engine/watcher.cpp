@@ -167,7 +167,8 @@ bool Watcher::Progress(std::uint64_t itemBytesDone, std::uint32_t rate) {
 
 int Watcher::Ask(ErrorInfo* question) {
     std::lock_guard lock(stateMutex_);
-    if (!callback_) return WATCHER_ANSWER_ABORT;
+    // Without a question there is nothing to show: abort, as without anyone to ask.
+    if (!callback_ || !question) return WATCHER_ANSWER_ABORT;
     const std::uint32_t previous = state_.exchange(WATCHER_STATE_IN_QUESTION);
     const int answer = Raise(WATCHER_EVENT_QUESTION, reinterpret_cast<std::uintptr_t>(question));
     state_.store(previous);

@@ -149,7 +149,7 @@ public:
     // ticker reports the progress.
     bool Progress(std::uint64_t itemBytesDone, std::uint32_t rate);
     // Asks the question (event QUESTION, state IN_QUESTION for its time) and returns the
-    // answer; without a callback 1 (abort).
+    // answer; without a callback, or for a null question, 1 (abort).
     int Ask(ErrorInfo* question);
 
     // Cancel handshake: false while no cancel is requested; true for good once the user

@@ -347,6 +347,8 @@ TEST(WatcherCancel, WithoutACallback) {
     Watcher v(kNoTicks);
     Recorder rec;
     rec.Attach(v);
+    rec.answer = [](const ErrorInfo&) { return WATCHER_ANSWER_IGNORE; };
+    EXPECT_EQ(WATCHER_ANSWER_ABORT, v.Ask(nullptr)) << "a null question is never shown";
     v.SetCallback(nullptr, 0);
     EXPECT_EQ(WATCHER_ANSWER_ABORT, v.Ask(&error));
     EXPECT_TRUE(rec.events.empty());
