@@ -102,6 +102,11 @@ bool PathCrawler::Start(const CString& root, ErrorInfo* error) {
     open_ = false;
     skipChildren_ = false;
     depth_ = 0;
+    if (root.IsEmpty()) {
+        // No root set: never the file system's root.
+        if (error) error->Set(ERROR_CATEGORY_SYSTEM, win32::ERROR_PATH_NOT_FOUND, 0, root);
+        return false;
+    }
     if (frames_.empty()) frames_.emplace_back();
     Frame& frame = frames_[0];
     frame.path = root;

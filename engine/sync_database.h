@@ -118,6 +118,32 @@ public:
     // Null when none was given.
     CLogger* GetLogger() const { return logger_; }
 
+    // --- Scan (sync_database_scan.cpp) ---
+
+    // The side a crawl walks; also the item value of the crawl's Watcher item.
+    enum ScanSide : std::uint32_t { SCAN_LEFT = 0, SCAN_RIGHT = 1 };
+
+    // Rebuilds the plan: keeps the database entries, walks both roots, optionally
+    // compares contents, decides, applies the protection filters and builds proxy (may be
+    // null). 0 finished, 1 cancelled; scan valid is set exactly when the result is 0. A
+    // side the walk could not see whole also ends the scan as cancelled, with an error
+    // logged, so that nothing is decided from entries that were not seen. A cancelled
+    // scan leaves the database entries, no current information, and an empty proxy.
+    // watcher may be null (no progress, never cancelled).
+    std::uint32_t Scan(Proxy* proxy, Watcher* watcher, bool compareContents);
+    // Enters every entry of one root into the tree as that side's current stamp (the
+    // tree must be pruned, as Scan step 0 leaves it). Entries that cannot be synchronised
+    // are marked FG_NOT_SYNCHRONISABLE with a warning naming the path; a directory whose
+    // listing was skipped or cut short gets FG_LEFT_INACCESSIBLE / FG_RIGHT_INACCESSIBLE.
+    // 0 done, 2 finished with errors (logged), 1 cancelled or the side not seen whole (a
+    // walk that did not complete, or a root that lists nothing while the database holds
+    // entries): then an error naming the root is logged.
+    int CrawlSide(ScanSide side, Watcher* watcher);
+    // The binary content comparison of every entry whose sides are of the same kind and
+    // size. 0 finished, 1 cancelled (or stopped by an abort answer), 2 finished with
+    // errors (logged).
+    int CompareAllContents(Watcher* watcher);
+
     // --- Execution (sync_database_execute.cpp) ---
 
     // Carries out the plan of every entry of selection (marked or not): the deletions
