@@ -1,36 +1,17 @@
 #pragma once
-// Undoable edits of the plan and the history that keeps the last ten of them.
+// CommandHistory: the last ten undoable commands of a profile, with a position that
+// separates what can be undone (before it) from what can be redone (from it to the end).
+// Running the plan, a new scan, new roots and a new profile clear it.
 //
-// Ownership: the history owns every command handed to it. A command owns nothing outside
-// itself; it points to the database and the Proxy it works on.
+// Ownership: the history owns every command handed to it and deletes it when it falls off
+// the limit, when a new command drops the redo tail, or when the history is cleared.
 // Threads: the user-interface thread only. Nothing throws except std::bad_alloc.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
-class CSyncDataBase;
-class Proxy;
-
-class Command {
-public:
-    Command(CSyncDataBase* database, Proxy* selection) : database(database), selection(selection) {}
-    virtual ~Command() = default;
-    Command(const Command&) = delete;
-    Command& operator=(const Command&) = delete;
-
-    // Each returns the update hint; 0 = nothing changed.
-    virtual std::uint32_t Do() = 0;
-    virtual std::uint32_t Undo() = 0;
-    virtual bool IsUndoable() const { return false; }
-
-    // One byte per Proxy entry: the action code in bits 0-6, bit 7 for a marked entry.
-    std::vector<std::uint8_t> savedCodes;
-    std::uint32_t updateHint = 0;
-    CSyncDataBase* database;
-    Proxy* selection;
-    bool executed = false;
-};
+#include "engine/command.h"
 
 class CommandHistory {
 public:
@@ -42,9 +23,18 @@ public:
 
     // Runs the command's Do and keeps it: a command that is not undoable clears the
     // history and is deleted; an undoable one that changed nothing (hint 0) is deleted
-    // and the history stays as it was; otherwise the redo tail is dropped, the command
-    // appended and the oldest dropped beyond the limit. Returns Do's hint.
+    // and the history stays as it was, redo tail included; otherwise the redo tail is
+    // dropped, the command appended and the oldest dropped beyond the limit. Returns Do's
+    // hint (0 for a null command).
     std::uint32_t Execute(std::unique_ptr<Command> command);
+    // Steps back over the command before the position and runs its Undo; 0 when there is
+    // nothing to undo.
+    std::uint32_t Undo();
+    // Runs Do of the command at the position and steps past it; 0 when there is nothing
+    // to redo.
+    std::uint32_t Redo();
+    bool CanUndo() const { return position_ != 0; }
+    bool CanRedo() const { return position_ != commands_.size(); }
     // Deletes every command; the position is at the end.
     void Clear();
 

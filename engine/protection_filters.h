@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <vector>
 
 #include "engine/protection_rule.h"
 #include "platform/core/cstring.h"
@@ -110,6 +111,10 @@ public:
     std::unique_ptr<ProtectionFilterEntry> Detach(ProtectionFilterEntry& entry);
     // Appends an entry (a new one or one detached before) and applies it; returns it.
     ProtectionFilterEntry& Append(std::unique_ptr<ProtectionFilterEntry> entry);
+    // Puts the entries in the order given (pointers to entries of this set; others and
+    // repeats are passed over); entries not named follow in their old order. Matches and
+    // states are kept (protection_filters_order.cpp).
+    void Reorder(const std::vector<const ProtectionRule*>& order);
 
 private:
     void Attach(FSTreeNode& node, ProtectionFilterEntry& entry);

@@ -36,6 +36,8 @@
 #include "platform/core/file_system.h"
 
 class CLogger;
+struct FilterEntry;
+enum ProtectionOperation : std::uint32_t;  // engine/cmd_prot_filters.h
 class CProcessControl;
 class Proxy;
 class Watcher;
@@ -172,6 +174,28 @@ public:
     std::size_t GetProtectionFilters(std::list<ProtectionRule>& out) const;
     // Empties out and appends a pointer to every live protection rule in order; the count.
     std::size_t GetProtectionFilterPtrs(std::list<ProtectionRule*>& out);
+
+    // --- Commands (sync_database_commands.cpp) ---
+
+    // Each builds its command over the marked entries of selection, runs it through the
+    // command history and returns its update hint (2 action codes, 4 protection rules,
+    // 7 sides switched, 9 selection filters applied, 0 nothing changed).
+    // The code of each marked entry that allows it, with propagation.
+    std::uint32_t ChangeActionCode(Proxy& selection, ActionCode code);
+    // Every unmarked entry skipped; the marked ones keep what they were to do.
+    std::uint32_t SkipInverse(Proxy& selection);
+    // side DOMINATE_LEFT (8) or DOMINATE_RIGHT (9) dominates the marked entries.
+    std::uint32_t ChangeDominate(Proxy& selection, std::uint32_t side);
+    // Each marked entry takes its best choice.
+    std::uint32_t BestChoice(Proxy& selection);
+    // Left and right exchanged (nothing when the profile holds no roots).
+    std::uint32_t SwitchSides();
+    // The protection filter set edited by the rows of the filter dialog.
+    std::uint32_t ModifyProtFilters(Proxy& selection, const std::list<FilterEntry>& entries);
+    // One protection operation on the marked entries.
+    std::uint32_t ModifyProtStates(Proxy& selection, ProtectionOperation operation);
+    // A new selection-filter list, applied to selection when it is not null.
+    std::uint32_t SetSelFilters(Proxy* selection, const std::list<ProtectionRule>& filters);
 
     // --- Members ---
 
