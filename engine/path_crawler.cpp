@@ -87,12 +87,15 @@ PathCrawler::Listing PathCrawler::List(Frame& frame, bool isRoot, ErrorInfo* err
             }
             const std::uint32_t code = GetLastError();
             if (code == win32::ERROR_NO_MORE_FILES) return Listing::Listed;
-            switch (AskAbout(code, frame.path, error)) {
-                case Answer::Retry: continue;
-                case Answer::Skip: return Listing::CutShort;
-                case Answer::End: return Listing::EndWalk;
-            }
+            const Answer answer = AskAbout(code, frame.path, error);
+            if (answer == Answer::Skip) return Listing::CutShort;
+            if (answer == Answer::End) return Listing::EndWalk;
+            // Retry: the directory is listed again from its start. A listing that failed on
+            // one entry may already have moved past it, so going on would lose that entry
+            // silently, and a lost entry looks deleted.
+            break;
         }
+        frame.count = 0;
     }
 }
 

@@ -220,9 +220,13 @@ TEST_F(MemoryCrawl, ListingThatBreaksOffIsAskedAndCutShort) {
         int answer;
         Lines lines;
         bool complete;
+        int errors;
     } cases[] = {
-        {WATCHER_ANSWER_IGNORE, {"0 A !", "1 empty", "0 b.txt", "0 c"}, true},
-        {WATCHER_ANSWER_ABORT, {"0 A"}, false},
+        {WATCHER_ANSWER_IGNORE, {"0 A !", "1 empty", "0 b.txt", "0 c"}, true, 1},
+        {WATCHER_ANSWER_ABORT, {"0 A"}, false, 1},
+        // The failure is gone when the user retries: the directory is listed again from
+        // its start, each entry once.
+        {WATCHER_ANSWER_RETRY, {"0 A", "1 empty", "1 sub", "2 y", "1 x", "0 b.txt", "0 c"}, true, 0},
     };
     for (const Case& c : cases) {
         faults.ClearFaults();
@@ -230,13 +234,33 @@ TEST_F(MemoryCrawl, ListingThatBreaksOffIsAskedAndCutShort) {
         faults.FailListingAfter(u"/r/A", 3, win32::ERROR_IO_DEVICE);
         ScriptedWatcher s;
         s.answers = {c.answer};
+        s.onEvent = [&](std::uint32_t event, std::uintptr_t) {
+            if (event == WATCHER_EVENT_QUESTION) faults.ClearFaults();
+        };
         PathCrawler crawler(faults, &s.watcher);
         WalkResult r = Walk(crawler, u"/r/");
         EXPECT_EQ(r.lines, c.lines) << c.answer;
         EXPECT_EQ(r.complete, c.complete);
-        EXPECT_EQ(r.error.code, win32::ERROR_IO_DEVICE);
-        EXPECT_EQ(CString(r.error.GetText()), CString(u"/r/A/"));
+        EXPECT_EQ(r.errors, c.errors);
+        ASSERT_EQ(s.Questions().size(), 1u);
+        EXPECT_EQ(s.Questions()[0].code, win32::ERROR_IO_DEVICE);
+        EXPECT_EQ(CString(s.Questions()[0].GetText()), CString(u"/r/A/"));
     }
+}
+
+TEST_F(MemoryCrawl, DirectoryGoneSinceItsParentWasListedIsReportedSkipped) {
+    // Removed or replaced by a file between the parent's listing and the descent: its
+    // contents were not seen, so they must not look deleted.
+    for (std::uint32_t code : {win32::ERROR_FILE_NOT_FOUND, win32::ERROR_PATH_NOT_FOUND}) {
+        plat::FaultFileSystem faults(fs);
+        faults.FailOn(plat::FsOp::ListDirectory, u"/r/A/sub", code);
+        PathCrawler crawler(faults, &script.watcher);
+        WalkResult r = Walk(crawler, u"/r/");
+        EXPECT_EQ(r.lines, (Lines{"0 A", "1 empty", "1 sub !", "1 x", "0 b.txt", "0 c"}));
+        EXPECT_TRUE(r.complete);
+        EXPECT_EQ(r.errors, 0);
+    }
+    EXPECT_TRUE(script.Questions().empty());
 }
 
 TEST_F(MemoryCrawl, UnlistableRootIsAskedAndNeverComplete) {
