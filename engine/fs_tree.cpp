@@ -83,11 +83,6 @@ FSTreeChildren::iterator FSTreeChildren::locate(std::u16string_view key, bool* f
         d.blocks.size(), KeyAt(key, d.prefix), key, [&](std::size_t i) { return d.fences[i]; },
         [&](std::size_t i) { return d.blocks[i].entries.back().node; });
     const Block& blk = d.blocks[b];
-    // A key below the block's first name lies between two blocks.
-    if (!NameLess(blk.entries.front().node, key)) {
-        equal = blk.entries.front().node->GetName() == key;
-        return iterator(this, b, 0);
-    }
     const std::uint64_t k = KeyAt(key, blk.prefix);
     const std::size_t p = SearchByKey(
         blk.entries.size(), k, key, [&](std::size_t i) { return blk.entries[i].key; },
@@ -103,11 +98,17 @@ FSTreeNode* FSTreeChildren::find(std::u16string_view key) const {
     return found ? *it : nullptr;
 }
 
+std::u16string_view FSTreeChildren::LowerBound(std::size_t b) const {
+    const Data& d = *data_;
+    return b == 0 ? d.blocks[0].entries.front().node->GetName() : d.blocks[b - 1].entries.back().node->GetName();
+}
+
 void FSTreeChildren::RefreshBlock(std::size_t b) {
     Block& blk = data_->blocks[b];
-    blk.prefix = CommonPrefix(blk.entries.front().node->GetName(), blk.entries.back().node->GetName());
+    const std::u16string_view last = blk.entries.back().node->GetName();
+    blk.prefix = CommonPrefix(LowerBound(b), last);
     for (Entry& e : blk.entries) e.key = KeyAt(e.node->GetName(), blk.prefix);
-    data_->fences[b] = KeyAt(blk.entries.back().node->GetName(), data_->prefix);
+    data_->fences[b] = KeyAt(last, data_->prefix);
 }
 
 void FSTreeChildren::RefreshFences() {
@@ -132,11 +133,14 @@ FSTreeChildren::iterator FSTreeChildren::insert(iterator pos, FSTreeNode* child)
         b = d.blocks.size() - 1;
         p = d.blocks[b].entries.size();
     }
-    const bool listEnds = (b == 0 && p == 0) || (b + 1 == d.blocks.size() && p == d.blocks[b].entries.size());
     Block& blk = d.blocks[b];
-    const bool blockEnds = p == 0 || p == blk.entries.size();
+    // Only a new first name of the list or a new last name of the last block widens a
+    // block's range; any other position lies inside the range of its block.
+    const bool newFirst = b == 0 && p == 0;
+    const bool newLast = p == blk.entries.size();
     blk.entries.insert(blk.entries.begin() + std::ptrdiff_t(p), Entry{0, child});
     ++d.size;
+    if (newFirst || newLast) RefreshFences();
     if (blk.entries.size() > kBlockMax) {
         const std::size_t half = blk.entries.size() / 2;
         Block upper;
@@ -144,7 +148,6 @@ FSTreeChildren::iterator FSTreeChildren::insert(iterator pos, FSTreeNode* child)
         blk.entries.resize(half);
         d.blocks.insert(d.blocks.begin() + std::ptrdiff_t(b + 1), std::move(upper));
         d.fences.insert(d.fences.begin() + std::ptrdiff_t(b + 1), 0);
-        if (listEnds) RefreshFences();
         RefreshBlock(b);
         RefreshBlock(b + 1);
         if (p >= half) {
@@ -153,19 +156,13 @@ FSTreeChildren::iterator FSTreeChildren::insert(iterator pos, FSTreeNode* child)
         }
         return iterator(this, b, p);
     }
-    // A new first or last name may share less with its neighbours: the prefixes shrink
-    // and the keys are taken again; inside the range the old prefix holds.
-    if (listEnds) RefreshFences();
-    if (blockEnds) {
-        const std::uint32_t prefix =
-            CommonPrefix(blk.entries.front().node->GetName(), blk.entries.back().node->GetName());
-        if (prefix != blk.prefix) {
-            RefreshBlock(b);
-            return iterator(this, b, p);
-        }
-        d.fences[b] = KeyAt(blk.entries.back().node->GetName(), d.prefix);
+    if ((newFirst || newLast) &&
+        CommonPrefix(LowerBound(b), blk.entries.back().node->GetName()) < blk.prefix) {
+        RefreshBlock(b);
+        return iterator(this, b, p);
     }
     blk.entries[p].key = KeyAt(child->GetName(), blk.prefix);
+    if (newLast) d.fences[b] = KeyAt(child->GetName(), d.prefix);
     return iterator(this, b, p);
 }
 
@@ -179,15 +176,17 @@ FSTreeChildren::iterator FSTreeChildren::erase(iterator pos) {
         data_.reset();
         return iterator(this, 0, 0);
     }
-    // The remaining names still share the prefixes; only a changed last name needs its
-    // fence again.
+    // A narrower range keeps its prefix; the block after a removed last name gets a
+    // lower bound further down and is keyed again.
     if (entries.empty()) {
         d.blocks.erase(d.blocks.begin() + std::ptrdiff_t(b));
         d.fences.erase(d.fences.begin() + std::ptrdiff_t(b));
+        if (b < d.blocks.size()) RefreshBlock(b);
         return iterator(this, b, 0);
     }
     if (p == entries.size()) {
         d.fences[b] = KeyAt(entries.back().node->GetName(), d.prefix);
+        if (b + 1 < d.blocks.size()) RefreshBlock(b + 1);
         return iterator(this, b + 1, 0);
     }
     return iterator(this, b, p);

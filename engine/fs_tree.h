@@ -90,7 +90,10 @@ private:
     };
     struct Block {
         std::vector<Entry> entries;  // never empty
-        std::uint32_t prefix = 0;    // every name of the block has these first code units in common
+        // Every name from the block's lower bound (the last name of the block before, or
+        // its own first name in the first block) to its last name has this many first
+        // code units in common, so a key that falls into the block has them too.
+        std::uint32_t prefix = 0;
     };
     struct Data {
         std::vector<Block> blocks;
@@ -98,6 +101,7 @@ private:
         std::uint32_t prefix = 0;           // every name of the list shares this many code units
         std::size_t size = 0;
     };
+    std::u16string_view LowerBound(std::size_t b) const;
     void RefreshBlock(std::size_t b);
     void RefreshFences();
     std::unique_ptr<Data> data_;

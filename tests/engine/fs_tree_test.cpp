@@ -108,6 +108,13 @@ std::vector<std::u16string> Family(int family) {
         case 1: names.push_back(u"IMG_2024_holiday_" + num + u".jpg"); break;
         case 2: names.push_back(std::u16string(std::size_t(v % 40 + 1), u'a') + (v % 3 ? u"" : u"b")); break;
         case 3: names.push_back(std::u16string(1, char16_t(0xE000 + v % 700)) + num.substr(3)); break;
+        case 4: {  // two letters, many lengths: neighbours share prefixes of every length
+            std::u16string n;
+            for (unsigned x = unsigned(v) * 2654435761u, len = 1 + unsigned(v) % 14; len > 0; --len, x >>= 2)
+                n += (x & 1) ? u'a' : u'B';
+            names.push_back(n);
+            break;
+        }
         }
     }
     if (family == 1) {  // outliers widen the list's range, so the block fences share nothing
@@ -118,7 +125,7 @@ std::vector<std::u16string> Family(int family) {
 }
 
 TEST(FSTreeTest, ManyInsertionsStaySortedUniqueAndFindable) {
-    for (int family = 0; family < 4; ++family) {
+    for (int family = 0; family < 5; ++family) {
         const std::vector<std::u16string> names = Family(family);
         std::vector<std::vector<std::u16string>> orders = {names, names, names};
         std::sort(orders[1].begin(), orders[1].end());
@@ -144,6 +151,69 @@ TEST(FSTreeTest, ManyInsertionsStaySortedUniqueAndFindable) {
     }
 }
 
+TEST(FSTreeTest, RandomInsertionsAndDeletionsMatchASortedSet) {
+    for (int family = 0; family < 5; ++family) {
+        const std::vector<std::u16string> names = Family(family);
+        std::mt19937 random(family + 1);
+        FSTree tree;
+        FSTreeNode* root = tree.GetRoot();
+        std::set<std::u16string> expected;
+        for (int step = 0; step < 12000; ++step) {
+            const std::u16string& name = names[random() % names.size()];
+            const std::u16string upper = UpperCase(name);
+            if (random() % 3 == 0) {
+                FSTreeNode* node = FSTree::FindChild(root, upper);
+                ASSERT_EQ(node != nullptr, expected.count(upper) == 1) << family << " " << step;
+                if (node) FSTree::DeleteChild(root, node);
+                expected.erase(upper);
+            } else {
+                FSTreeNode* node = FSTree::FindOrInsertChild(root, name);
+                ASSERT_EQ(node->GetName(), upper);
+                expected.insert(upper);
+            }
+        }
+        EXPECT_EQ(ChildNames(root), std::vector<std::u16string>(expected.begin(), expected.end())) << family;
+        // Then a run of children longer than a storage block goes at once, and every name
+        // is looked up and inserted again.
+        auto it = root->children.begin();
+        for (int i = 0; i < 200 && it != root->children.end(); ++i) ++it;
+        for (int i = 0; i < 600 && it != root->children.end(); ++i) {
+            expected.erase(std::u16string((*it)->GetName()));
+            it = FSTree::DeleteChild(root, it);
+        }
+        for (const std::u16string& name : names)
+            ASSERT_EQ(FSTree::FindChild(root, UpperCase(name)) != nullptr, expected.count(UpperCase(name)) == 1);
+        for (const std::u16string& name : names) {
+            FSTree::FindOrInsertChild(root, name);
+            expected.insert(UpperCase(name));
+        }
+        EXPECT_EQ(ChildNames(root), std::vector<std::u16string>(expected.begin(), expected.end())) << family;
+    }
+}
+
+TEST(FSTreeTest, DeletingRunsOfChildrenKeepsLookupsRight) {
+    // "A", BA000..BA499, BB000..BB499: deleting a run that empties whole storage blocks
+    // leaves the names after the gap with neighbours that share less of their names.
+    auto name = [](int i) { return CString::Format(i < 500 ? u"BA%03i" : u"BB%03i", i % 500); };
+    for (int first : {1, 100, 300, 450}) {
+        FSTree tree;
+        FSTreeNode* root = tree.GetRoot();
+        FSTree::FindOrInsertChild(root, u"A");
+        for (int i = 0; i < 1000; ++i) FSTree::FindOrInsertChild(root, name(i));
+        auto it = root->children.begin();
+        for (int i = 0; i < first; ++i) ++it;
+        for (int i = 0; i < 500; ++i) it = FSTree::DeleteChild(root, it);
+        for (int i = 999; i >= 0; --i) {
+            const bool kept = i < first - 1 || i >= first - 1 + 500;
+            ASSERT_EQ(FSTree::FindChild(root, name(i)) != nullptr, kept) << first << " " << i;
+            FSTree::FindOrInsertChild(root, name(i));
+        }
+        std::vector<std::u16string> expected{u"A"};
+        for (int i = 0; i < 1000; ++i) expected.push_back(name(i).str());
+        EXPECT_EQ(ChildNames(root), expected) << first;
+    }
+}
+
 TEST(FSTreeTest, DeleteChildrenWhileWalkingOneList) {
     // Deleting every other child across block boundaries keeps the rest in order.
     FSTree tree;
@@ -160,6 +230,22 @@ TEST(FSTreeTest, DeleteChildrenWhileWalkingOneList) {
     }
     std::vector<std::u16string> expected;
     for (int i = 1; i < 2000; i += 2) expected.push_back(CString::Format(u"%04i", i).str());
+    EXPECT_EQ(ChildNames(root), expected);
+    // The lookup still finds exactly the remaining names, and the deleted ones go back
+    // to their places.
+    for (int i = 0; i < 2000; ++i) {
+        const CString name = CString::Format(u"%04i", i);
+        EXPECT_EQ(FSTree::FindChild(root, name) != nullptr, i % 2 == 1) << i;
+    }
+    for (int i : ids) FSTree::FindOrInsertChild(root, CString::Format(u"%04i", i));
+    ASSERT_EQ(root->children.size(), 2000u);
+    index = 0;
+    for (auto it = root->children.begin(); it != root->children.end(); ++it)
+        EXPECT_EQ((*it)->GetName(), CString::Format(u"%04i", index++).view());
+    for (auto it = root->children.begin(); it != root->children.end();) {
+        if (index-- % 2 == 0) it = FSTree::DeleteChild(root, it);
+        else ++it;
+    }
     EXPECT_EQ(ChildNames(root), expected);
 
     FSTree::DeleteChild(root, FSTree::FindChild(root, u"0001"));
