@@ -1,4 +1,5 @@
 #include "engine/sync_record.h"
+#include "engine/comparer.h"
 
 #include <gtest/gtest.h>
 
@@ -287,6 +288,90 @@ TEST(SyncRecordTest, PathKeepsEveryCodeUnit) {
         PackedText copy = r.path;
         EXPECT_EQ(copy.ToString().str(), t);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// An entry whose left side moved by one hour against the database (a daylight-saving
+// change on a FAT volume) while the right side is as stored.
+void ShiftedEntry(CSyncRecord& r, FileTime leftTime) {
+    r.SetDatabaseStamps(Stamp(u"a.txt", 0x20, kT, 5), Stamp(u"a.txt", 0x20, kT, 5));
+    r.SetLeftStamp(Stamp(u"a.txt", 0x20, leftTime, 5));
+    r.SetRightStamp(Stamp(u"a.txt", 0x20, kT, 5));
+}
+
+TEST(SyncRecordShiftTest, NoShiftChangesNothing) {
+    struct Case {
+        bool inDatabase;
+        Bias left, right;
+    } const cases[] = {
+        {true, NUL_BIAS, NO_BIAS}, {true, NO_BIAS, NO_BIAS}, {true, NUL_BIAS, NUL_BIAS},
+        {true, FENCE_BIAS, NO_BIAS}, {false, POS_BIAS, NEG_BIAS},
+    };
+    const ComparerOptions options;
+    for (const Case& c : cases) {
+        CSyncRecord r;
+        ShiftedEntry(r, kT + kOneHour);
+        if (!c.inDatabase) r.DropDatabase();
+        r.Decide(options);
+        r.FG |= FG_MARKED;
+        r.BC = SKIP;
+        r.ST = DONE;
+        const std::string before = Describe(r);
+        const FileStampPair* pair = r.db.get();
+        EXPECT_FALSE(r.ShiftDatabaseTimes(c.left, c.right, options)) << int(c.left) << " " << int(c.right);
+        EXPECT_EQ(Describe(r), before);
+        EXPECT_EQ(r.db.get(), pair);
+        if (r.db) {
+            EXPECT_EQ(r.db->left.lastWriteTime, kT);
+        }
+    }
+}
+
+TEST(SyncRecordShiftTest, ShiftMovesTheDatabaseSideAndDecidesAgain) {
+    struct Case {
+        Bias left, right;
+        FileTime currentLeft;
+        FileTime dbLeft, dbRight;
+        ActionCode before, after;
+    } const cases[] = {
+        // The left side is one hour later: without the shift it looks changed.
+        {POS_BIAS, NUL_BIAS, kT + kOneHour, kT + kOneHour, kT, CP_M, EQUAL},
+        {NEG_BIAS, NO_BIAS, kT - kOneHour, kT - kOneHour, kT, CP_M, EQUAL},
+        // Shifting the wrong way or the other side leaves a difference.
+        {NEG_BIAS, NUL_BIAS, kT + kOneHour, kT - kOneHour, kT, CP_M, CP_M},
+        {NUL_BIAS, POS_BIAS, kT + kOneHour, kT, kT + kOneHour, CP_M, AMBIGUOUS},
+    };
+    const ComparerOptions options;
+    for (const Case& c : cases) {
+        CSyncRecord r;
+        ShiftedEntry(r, c.currentLeft);
+        r.Decide(options);
+        EXPECT_EQ(r.PA, c.before);
+        r.SetAction(SKIP);
+        r.BC = CP_S;
+        r.ST = FAILED;
+        EXPECT_TRUE(r.ShiftDatabaseTimes(c.left, c.right, options));
+        EXPECT_EQ(r.db->left.creationTime, c.dbLeft);
+        EXPECT_EQ(r.db->left.lastAccessTime, c.dbLeft);
+        EXPECT_EQ(r.db->left.lastWriteTime, c.dbLeft);
+        EXPECT_EQ(r.db->right.lastWriteTime, c.dbRight);
+        EXPECT_EQ(r.PA, c.after);
+        EXPECT_EQ(r.AC, c.after);  // the user's edit is gone with the old decision
+        EXPECT_EQ(r.BC, INVALID);
+        EXPECT_EQ(r.ST, CREATED);
+        EXPECT_EQ(r.FG, FG_DECIDED);  // the mark of the edit goes
+    }
+    // The content state survives the shift and still counts in the new decision.
+    CSyncRecord r;
+    ShiftedEntry(r, kT + kOneHour);
+    r.SetContentState(CONTENT_EQUAL);
+    r.FG |= FG_MARKED;
+    EXPECT_TRUE(r.ShiftDatabaseTimes(POS_BIAS, NO_BIAS, options));
+    EXPECT_EQ(r.FG, FG_DECIDED | FG_CONTENT_EQUAL);
+    EXPECT_EQ(r.PA, EQUAL);
 }
 
 }  // namespace
