@@ -66,7 +66,8 @@ bool StorePaths(FSTreeNode* root, Watcher* watcher) {
         if (depth > 0) path += u'\\';
         path += node->GetName();
         ends[depth] = path.GetLength();
-        node->record.SetPath(path);
+        // A rescan finds most paths as the last scan left them.
+        if (!node->record.path.Equals(path)) node->record.SetPath(path);
     }
     return true;
 }

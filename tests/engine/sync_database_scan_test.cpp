@@ -186,7 +186,6 @@ TEST_F(ScanTest, WithoutAnEqualSizedPairTheComparisonRaisesNoBeginOrEnd) {
     EXPECT_EQ(script.CountOf(WATCHER_EVENT_BEGIN), 2);
     EXPECT_EQ(script.CountOf(WATCHER_EVENT_END), 2);
     EXPECT_EQ(db.contentsCompared, 0);
-    EXPECT_EQ(logger.CountMessages(IDS_BINARY_FILE_COMPARISON), 0);
 }
 
 TEST_F(ScanTest, ScanClearsTheCommandHistory) {
