@@ -342,6 +342,9 @@ TEST(ScanSafety, ADirectoryThatCannotBeListedIsLeftAloneBelow) {
         FSTreeNode* sub = Find(t.db, u"SUB");
         ASSERT_NE(sub, nullptr);
         EXPECT_TRUE(sub->record.FG & FG_LEFT_INACCESSIBLE);
+        EXPECT_FALSE(sub->record.FG & FG_RIGHT_INACCESSIBLE);
+        EXPECT_EQ(Find(t.db, u"SUB\\DEEP")->record.left, nullptr);  // its contents are missing on the left
+        EXPECT_NE(Find(t.db, u"SUB\\DEEP")->record.right, nullptr);
         EXPECT_EQ(Plan(t.proxy), "A.TXT=EQUAL SUB=EQUAL SUB\\B.TXT=SKIP SUB\\DEEP=SKIP SUB\\DEEP\\C.TXT=SKIP");
         EXPECT_EQ(t.db.Execute(t.proxy, t.script.watcher), RUN_FINISHED);
         EXPECT_EQ(t.mem.ReadAll(u"/L/sub/b.txt"), "bravo");
