@@ -128,7 +128,18 @@ bool FaultFileSystem::Matches(const Rule& r, FsOp op, const CString& path, const
     return hit(path) || hit(alsoPath);
 }
 
+void FaultFileSystem::SetCallHook(CallHook hook) {
+    std::lock_guard lock(mutex_);
+    hook_ = hook ? std::make_shared<const CallHook>(std::move(hook)) : nullptr;
+}
+
 bool FaultFileSystem::Admit(FsOp op, const CString& path, const CString& alsoPath) {
+    std::shared_ptr<const CallHook> hook;
+    {
+        std::lock_guard lock(mutex_);
+        hook = hook_;
+    }
+    if (hook) (*hook)(op, path);
     std::lock_guard lock(mutex_);
     ++calls_;
     ++callsByOp_[static_cast<int>(op)];

@@ -9,7 +9,9 @@
 //                 in turn: run once with CallCount(), then once per call);
 //   FailWriteAfter a write that would take a file on a path beyond N bytes (112 by
 //                 default), as a full disk does: the bytes up to N are written;
-//   FailListingAfter a listing's Next after K entries ("." and ".." count).
+//   FailListingAfter a listing's Next after K entries ("." and ".." count);
+//   SetCallHook   a function called before every call, which may change the wrapped
+//                 file system between two calls (a source that grows while it is copied).
 // A failing call does nothing and returns false (or null) with the code as the thread's
 // last error. File calls are matched against the path the file was opened with; for a
 // temporary file also against the target it was made beside.
@@ -21,6 +23,8 @@
 // Threads: rules and counters sit behind one mutex; the wrapper is as thread-safe as
 // the wrapped file system.
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <vector>
 #include "platform/core/file_system.h"
@@ -78,6 +82,12 @@ public:
                           PathMatch match = PathMatch::Exact);
     // Removes every rule (the counters keep running).
     void ClearFaults();
+    // Called before every call (FsOp, the path it is matched against) outside the
+    // wrapper's lock, before the call is counted or failed. The hook must not call this
+    // wrapper (it may call the wrapped file system). An empty function removes it;
+    // ClearFaults keeps it.
+    using CallHook = std::function<void(FsOp op, const CString& path)>;
+    void SetCallHook(CallHook hook);
 
     // Calls made so far, of every kind or of one kind.
     std::uint64_t CallCount() const;
@@ -140,6 +150,7 @@ private:
     std::uint64_t failAtCall_ = 0;
     std::uint32_t failAtCallCode_ = 0;
     std::uint64_t injected_ = 0;
+    std::shared_ptr<const CallHook> hook_;  // null when none
 };
 
 }  // namespace plat

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "platform/core/fault_file_system.h"
 #include "platform/core/memory_file_system.h"
 #include "platform/core/win_error.h"
@@ -98,6 +102,39 @@ TEST_F(FaultFileSystemTest, AListingFailsAtItsStartOrAfterSomeEntries) {
     EXPECT_EQ(win32::ERROR_IO_DEVICE, GetLastError());
     EXPECT_EQ(std::vector<std::string>({".", "..", "a"}), names);
     EXPECT_EQ(std::vector<std::string>({"x"}), fstest::ListNames(faults_, u"/e")) << "another directory";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FaultFileSystemTest, TheCallHookSeesEveryCallBeforeItRunsAndMayChangeTheTree) {
+    std::vector<std::pair<FsOp, CString>> seen;
+    faults_.SetCallHook([&](FsOp op, const CString& path) {
+        seen.emplace_back(op, path);
+        // Grows the file under the reader between its first and its second read.
+        if (op == FsOp::FileRead && seen.size() == 3) {
+            auto w = mem_.CreateFile(u"/d/a", CreateMode::CreateAlways, 0644);
+            ASSERT_TRUE(w && w->Write("grown data", 10) && w->Close());
+        }
+    });
+    faults_.FailNthCall(2, 5);
+    auto f = faults_.OpenRead(u"/d/a");
+    ASSERT_TRUE(f);
+    char buffer[16];
+    std::size_t got = 0;
+    EXPECT_FALSE(f->Read(buffer, sizeof buffer, got)) << "a failed call is seen by the hook too";
+    EXPECT_TRUE(f->Read(buffer, sizeof buffer, got));
+    EXPECT_EQ(std::string(buffer, got), "grown data");
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[0].first, FsOp::OpenRead);
+    EXPECT_EQ(seen[0].second, u"/d/a");
+    EXPECT_EQ(seen[2].first, FsOp::FileRead);
+
+    faults_.ClearFaults();
+    faults_.SetCallHook({});
+    EXPECT_TRUE(faults_.GetFileAttributes(u"/d/b") != INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(seen.size(), 3u) << "removed";
 }
 
 }  // namespace
