@@ -281,6 +281,7 @@ FSTreeChildren::iterator FSTree::DeleteChild(FSTreeNode* parent, FSTreeChildren:
 }
 
 void FSTree::DeleteChild(FSTreeNode* parent, FSTreeNode* child) {
+    if (!child) return;
     FSTreeChildren::iterator pos = parent->children.lower_bound(child->GetName());
     if (pos != parent->children.end() && *pos == child) DeleteChild(parent, pos);
 }

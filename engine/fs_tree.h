@@ -67,6 +67,7 @@ public:
     std::size_t size() const { return data_ ? data_->size : 0; }
     iterator begin() const { return iterator(this, 0, 0); }
     iterator end() const { return iterator(this, data_ ? data_->blocks.size() : 0, 0); }
+    // The first and the last child; not on an empty list.
     FSTreeNode* front() const { return data_->blocks.front().entries.front().node; }
     FSTreeNode* back() const { return data_->blocks.back().entries.back().node; }
 
@@ -173,6 +174,7 @@ public:
     // Deletes child (and everything below it) from parent's children. Returns the position
     // after it, for loops that delete while walking one child list.
     static FSTreeChildren::iterator DeleteChild(FSTreeNode* parent, FSTreeChildren::iterator child);
+    // Does nothing when child is null or not a child of parent.
     static void DeleteChild(FSTreeNode* parent, FSTreeNode* child);
     // The names from below the root down to node joined by "\\" (no leading or trailing
     // separator); empty for the root and for null.
