@@ -45,7 +45,7 @@ std::string Name(ActionCode c) { return CString(ActionCodeName(c)).ToUtf8(); }
 
 }  // namespace
 
-FSTreeNode& PlanTree::Add(std::string_view path, const Side& left, const Side& right, const Db& db) {
+FSTreeNode& AddEntry(FSTree& tree, std::string_view path, const Side& left, const Side& right, const Db& db) {
     FSTreeNode* node = tree.GetRoot();
     std::u16string name;
     std::size_t start = 0;
@@ -68,15 +68,15 @@ FSTreeNode& PlanTree::Add(std::string_view path, const Side& left, const Side& r
     return *node;
 }
 
-FSTreeNode& PlanTree::operator[](std::string_view path) {
+FSTreeNode& NodeAt(FSTree& tree, std::string_view path) {
     for (FSTreeNode* n : FSTree::Subtree(tree.GetRoot())) {
         if (FSTree::GetNodePath(n) == CString::ToUpper(CString::FromUtf8(path).view())) return *n;
     }
-    ADD_FAILURE() << "no node " << path << "\n" << Dump();
+    ADD_FAILURE() << "no node " << path << "\n" << DumpTree(tree);
     return *tree.GetRoot();
 }
 
-std::string PlanTree::Dump() const {
+std::string DumpTree(const FSTree& tree) {
     std::string out;
     for (FSTreeNode* n : FSTree::Subtree(tree.GetRoot())) {
         const CSyncRecord& r = n->record;
@@ -88,7 +88,7 @@ std::string PlanTree::Dump() const {
     return out;
 }
 
-std::string PlanTree::Codes(char field) const {
+std::string TreeCodes(const FSTree& tree, char field) {
     std::string out;
     for (FSTreeNode* n : FSTree::Subtree(tree.GetRoot())) {
         const CSyncRecord& r = n->record;
@@ -98,5 +98,12 @@ std::string PlanTree::Codes(char field) const {
     }
     return out;
 }
+
+FSTreeNode& PlanTree::Add(std::string_view path, const Side& left, const Side& right, const Db& db) {
+    return AddEntry(tree, path, left, right, db);
+}
+FSTreeNode& PlanTree::operator[](std::string_view path) { return NodeAt(tree, path); }
+std::string PlanTree::Dump() const { return DumpTree(tree); }
+std::string PlanTree::Codes(char field) const { return TreeCodes(tree, field); }
 
 }  // namespace plantest

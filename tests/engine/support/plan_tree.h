@@ -35,6 +35,13 @@ using Db = std::optional<DbPair>;
 inline Db InDb(const FileStamp& both) { return DbPair{both, both}; }
 inline Db InDb(const FileStamp& left, const FileStamp& right) { return DbPair{left, right}; }
 
+// The same over any tree (a CSyncDataBase, for instance): see PlanTree.
+FSTreeNode& AddEntry(FSTree& tree, std::string_view path, const Side& left, const Side& right,
+                     const Db& db = std::nullopt);
+FSTreeNode& NodeAt(FSTree& tree, std::string_view path);
+std::string DumpTree(const FSTree& tree);
+std::string TreeCodes(const FSTree& tree, char field);
+
 class PlanTree {
 public:
     // Adds (or completes) the node at path ("A\\B"), creating missing parents without
