@@ -54,7 +54,12 @@ std::unique_ptr<ProtectionFilterEntry> CmdModifyProtFilters::TakeHeld(const Prot
 
 std::uint32_t CmdModifyProtFilters::Do() {
     ProtectionFilters& set = database->protectionFilters;
-    std::list<FilterEntry> inverse;
+    // The inverse list is kept in the order the set has now, so that the next Do puts
+    // the rules back in this order whatever order the entries gave them.
+    std::vector<const ProtectionRule*> before;
+    for (const auto& rule : set.Entries()) before.push_back(rule.get());
+    std::map<const ProtectionRule*, FilterEntry> inverseOf;
+    std::list<FilterEntry> inverseOfAdded;
     std::vector<const ProtectionRule*> order;
     bool edited = false;
     bool rulesChanged = false;
@@ -65,14 +70,14 @@ std::uint32_t CmdModifyProtFilters::Do() {
                 ProtectionFilterEntry* live = FindLive(entry.rule);
                 if (live == nullptr) break;
                 order.push_back(live);
-                inverse.push_back(entry);
+                inverseOf[live] = entry;
                 break;
             }
             case FILTER_ENTRY_CHANGED: {
                 ProtectionFilterEntry* live = FindLive(entry.rule);
                 if (live == nullptr) break;
                 // The old text and flags, so that the next Do changes them back.
-                inverse.push_back({FILTER_ENTRY_CHANGED, live->GetPattern(), live->GetFlags(), live});
+                inverseOf[live] = {FILTER_ENTRY_CHANGED, live->GetPattern(), live->GetFlags(), live};
                 if (set.ModifyRule(*live, entry.pattern, entry.flags)) rulesChanged = true;
                 order.push_back(live);
                 edited = true;
@@ -82,7 +87,7 @@ std::uint32_t CmdModifyProtFilters::Do() {
                 if (ProtectionFilterEntry* live = FindLive(entry.rule)) {
                     // Already in the set: there is nothing to add.
                     order.push_back(live);
-                    inverse.push_back(InitFilterEntry(*live));
+                    inverseOf[live] = InitFilterEntry(*live);
                     break;
                 }
                 std::unique_ptr<ProtectionFilterEntry> rule = TakeHeld(entry.rule);
@@ -91,7 +96,7 @@ std::uint32_t CmdModifyProtFilters::Do() {
                     rule->Set(entry.pattern, entry.flags);
                 }
                 ProtectionFilterEntry& live = set.Append(std::move(rule));
-                inverse.push_back({FILTER_ENTRY_REMOVED, live.GetPattern(), live.GetFlags(), &live});
+                inverseOfAdded.push_back({FILTER_ENTRY_REMOVED, live.GetPattern(), live.GetFlags(), &live});
                 order.push_back(&live);
                 edited = true;
                 rulesChanged = true;
@@ -100,7 +105,7 @@ std::uint32_t CmdModifyProtFilters::Do() {
             case FILTER_ENTRY_REMOVED: {
                 ProtectionFilterEntry* live = FindLive(entry.rule);
                 if (live == nullptr) break;
-                inverse.push_back({FILTER_ENTRY_ADDED, live->GetPattern(), live->GetFlags(), live});
+                inverseOf[live] = {FILTER_ENTRY_ADDED, live->GetPattern(), live->GetFlags(), live};
                 // Detach takes the rule out of every state it is attached to; the rule
                 // lives on here until this command is deleted or puts it back.
                 held_.push_back(set.Detach(*live));
@@ -114,6 +119,18 @@ std::uint32_t CmdModifyProtFilters::Do() {
     }
     set.Reorder(order);
     if (rulesChanged) EnforceProtection();
+
+    std::list<FilterEntry> inverse;
+    for (const ProtectionRule* rule : before) {
+        auto it = inverseOf.find(rule);
+        if (it != inverseOf.end()) {
+            inverse.push_back(it->second);
+        } else if (ProtectionFilterEntry* live = FindLive(rule)) {
+            // A rule no entry named stays where it was.
+            inverse.push_back(InitFilterEntry(*live));
+        }
+    }
+    inverse.splice(inverse.end(), inverseOfAdded);
     entries = std::move(inverse);
     executed = true;
     return edited ? updateHint : 0;
