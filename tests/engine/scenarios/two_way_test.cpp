@@ -315,7 +315,6 @@ class TwoWayTest : public ::testing::TestWithParam<std::tuple<Case, Backend>> {}
 
 TEST_P(TwoWayTest, Scenario) {
     const auto& [c, backend] = GetParam();
-    if (c.memoryOnly && backend != Backend::Memory) GTEST_SKIP() << "needs the in-memory file system";
     Pair pair(backend);
     if (c.setup) c.setup(pair);
     pair.Start(c.initial);
@@ -349,8 +348,16 @@ std::string CaseName(const ::testing::TestParamInfo<std::tuple<Case, Backend>>& 
     return std::string(std::get<0>(info.param).name) + "_" + BackendName(std::get<1>(info.param));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, TwoWayTest, ::testing::Combine(::testing::ValuesIn(kCases),
-                                                              ::testing::Values(Backend::Posix, Backend::Memory)),
-                         CaseName);
+// Every case on both file systems, but those that need the in-memory one.
+std::vector<std::tuple<Case, Backend>> Runs() {
+    std::vector<std::tuple<Case, Backend>> out;
+    for (const Case& c : kCases) {
+        if (!c.memoryOnly) out.emplace_back(c, Backend::Posix);
+        out.emplace_back(c, Backend::Memory);
+    }
+    return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, TwoWayTest, ::testing::ValuesIn(Runs()), CaseName);
 
 }  // namespace

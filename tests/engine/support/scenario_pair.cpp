@@ -276,7 +276,7 @@ void Collect(const Proxy& proxy, Plan& plan) {
 
 SyncResult Pair::Sync(const SyncOptions& options) { return Run(options, true); }
 
-SyncResult Pair::Scan(bool contents) { return Run({.contents = contents}, false); }
+SyncResult Pair::Scan(const SyncOptions& options) { return Run(options, false); }
 
 SyncResult Pair::Run(const SyncOptions& options, bool execute) {
     SyncResult result;
@@ -301,8 +301,6 @@ SyncResult Pair::Run(const SyncOptions& options, bool execute) {
                 proxy.Build(db, &db.leftRoot, &db.rightRoot, &db.blobStore);
             }
             Collect(proxy, result.plan);
-        }
-        if (execute && result.loaded && result.scan == 0) {
             if (options.best) {
                 bool ambiguous = false;
                 for (const ProxyEntry& e : proxy.Entries()) ambiguous |= e.node->record.AC == AMBIGUOUS;
@@ -311,6 +309,8 @@ SyncResult Pair::Run(const SyncOptions& options, bool execute) {
                 }
             }
             Collect(proxy, result.executedPlan);
+        }
+        if (execute && result.loaded && result.scan == 0) {
             if (options.beforeExecute) options.beforeExecute(watcher);
             result.run = db.Execute(proxy, watcher.watcher);
             result.executed = true;

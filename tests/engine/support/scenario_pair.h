@@ -136,8 +136,9 @@ public:
     // them equal; fails the test unless it ends with both sides equal to initial.
     void Start(const Tree& initial);
     SyncResult Sync(const SyncOptions& options = {});
-    // Load and scan only (`engine-run scan`): the plan, nothing written.
-    SyncResult Scan(bool contents = false);
+    // Load and scan only (`engine-run scan`): the plan, and with options.best the plan a
+    // synchronisation would carry out; nothing is written. The hooks are not called.
+    SyncResult Scan(const SyncOptions& options = {});
     // Loads the profile, lets edit change the database (filters, ...), saves it.
     void EditProfile(const std::function<void(CSyncDataBase&)>& edit);
     // Whether the profile file passes the signature check and loads.

@@ -1,0 +1,148 @@
+// Fault sweep: a mid-sized plan (copies both ways, new and deleted directories, entries
+// replaced by the other kind, a conflict taken by its best choice, a database-only
+// update) is executed again and again on the in-memory file system, each time with the
+// Nth file-system call of the execution failing, for every N, under each answer to the
+// error question. After every run the data-safety invariants must hold and the next run
+// must converge.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <tuple>
+
+#include "engine/watcher.h"
+#include "tests/engine/support/scenario_pair.h"
+#include "tests/engine/support/scripted_watcher.h"
+#include "tests/engine/support/sync_invariants.h"
+
+namespace {
+
+using namespace scenario;
+
+const Tree kInitial{{"keep.txt", "k"}, {"docs/a.txt", "a1"}, {"docs/b.txt", "b1"}, {"docs/sub/c.txt", "c1"},
+                    {"old/x", "x"},    {"old/y", "y"},       {"swap", "a file"},  {"tree/t", "t"},
+                    {"both", "1"},     {"conf", "1"},        {"r.txt", "r"}};
+
+void Change(Pair& p) {
+    p.left.Write("docs/a.txt", "a2, longer", T(10));
+    p.left.Write("new/n1", "n1", T(10));
+    p.left.Write("new/deep/n2", std::string(10000, 'n'), T(10));
+    p.left.RemoveTree("old");
+    p.left.Remove("swap");
+    p.left.Write("swap/inner", "now a directory", T(10));
+    p.right.RemoveTree("tree");
+    p.right.Write("tree", "now a file", T(10));
+    p.right.Write("docs/b.txt", "b2", T(10));
+    p.right.Write("docs/sub/d.txt", "d", T(10));
+    p.right.Remove("r.txt");
+    p.left.Remove("both");
+    p.right.Remove("both");
+    p.left.Write("conf", "left", T(10));
+    p.right.Write("conf", "right!", T(20));
+    p.left.Write("same", "s", T(5));
+    p.right.Write("same", "s", T(5));
+}
+
+enum class Answer { Abort, Ignore, Retry };
+
+SyncOptions AnswerWith(Answer a) {
+    SyncOptions o{.best = true};
+    if (a == Answer::Ignore) o.ignoreErrors = true;
+    if (a == Answer::Retry) o.answers = {WATCHER_ANSWER_RETRY, WATCHER_ANSWER_RETRY, WATCHER_ANSWER_RETRY};
+    return o;
+}
+
+// The number of file-system calls of the fault-free execution of the plan.
+std::uint64_t CallsOfTheExecution(bool ownCopy) {
+    Pair pair(Backend::Memory);
+    pair.settings.ownCopy = ownCopy;
+    pair.Start(kInitial);
+    Change(pair);
+    std::uint64_t start = 0, end = 0;
+    SyncOptions o{.best = true};
+    o.beforeExecute = [&](ScriptedWatcher&) { start = pair.faults.CallCount(); };
+    o.afterExecute = [&] { end = pair.faults.CallCount(); };
+    const SyncResult r = pair.Sync(o);
+    EXPECT_EQ(r.run, RUN_FINISHED) << r.LogText();
+    return end - start;
+}
+
+// The checker itself: each kind of damage an execution could do is reported, and an
+// undamaged state passes (the next run then carries out the plan).
+TEST(SyncInvariantsTest, EachKindOfDamageIsReported) {
+    struct Damage {
+        const char* name;
+        std::function<void(Pair&)> apply;
+        const char* report;  // a part of the expected report; empty: no violation
+    };
+    const Damage damages[] = {
+        {"none", [](Pair&) {}, ""},
+        {"a partial copy", [](Pair& p) { p.right.Write("a", "2", T(10)); }, "right a (CP_M): changed"},
+        {"an unplanned deletion", [](Pair& p) { p.right.Remove("b"); }, "right b (EQUAL): disappeared"},
+        {"a deleted source", [](Pair& p) { p.left.Remove("a"); }, "left a (CP_M): disappeared"},
+        {"a stray file", [](Pair& p) { p.left.Write("d/junk", "?", T(10)); }, "left d/junk (INVALID): appeared"},
+    };
+    for (const Damage& d : damages) {
+        SCOPED_TRACE(d.name);
+        Pair pair(Backend::Memory);
+        pair.Start({{"a", "1"}, {"b", "1"}, {"d/c", "1"}});
+        pair.left.Write("a", "22", T(10));
+        const Before before{pair.Scan({.best = true}).executedPlan, pair.left.Read(), pair.right.Read()};
+        d.apply(pair);
+        const std::string report = CheckSyncInvariants(pair, before);
+        if (*d.report == 0) {
+            EXPECT_EQ(report, "");
+            EXPECT_EQ(pair.right.Read(), (Tree{{"a", "22"}, {"b", "1"}, {"d/c", "1"}}));
+        } else {
+            EXPECT_NE(report.find(d.report), std::string::npos) << report;
+        }
+    }
+}
+
+// (the answer to every error question, the own read/write copy or the system copy)
+class FaultSweepTest : public ::testing::TestWithParam<std::tuple<Answer, bool>> {};
+
+TEST_P(FaultSweepTest, EveryCallOfTheExecutionFailsOnce) {
+    const auto [answer, ownCopy] = GetParam();
+    const std::uint64_t calls = CallsOfTheExecution(ownCopy);
+    ASSERT_GT(calls, 50u) << "the plan is meant to be mid-sized";
+    for (std::uint64_t n = 1; n <= calls; ++n) {
+        Pair pair(Backend::Memory);
+        pair.settings.ownCopy = ownCopy;
+        pair.Start(kInitial);
+        if (HasFatalFailure()) return;
+        Change(pair);
+        Before before;
+        std::string failed;  // the call that was made to fail, for the message
+        SyncOptions o = AnswerWith(answer);
+        o.beforeExecute = [&](ScriptedWatcher&) {
+            before.left = pair.left.Read();
+            before.right = pair.right.Read();
+            std::uint64_t seen = 0;
+            pair.faults.SetCallHook([&, seen](plat::FsOp op, const CString& path) mutable {
+                if (++seen == n) failed = "call " + std::to_string(int(op)) + " on " + Printable(Bytes(path));
+            });
+            pair.faults.FailNthCall(n, 1117);
+        };
+        o.afterExecute = [&] {
+            pair.faults.SetCallHook({});
+            pair.faults.ClearFaults();
+        };
+        const SyncResult r = pair.Sync(o);
+        ASSERT_TRUE(r.executed) << r.LogText();
+        before.plan = r.executedPlan;
+        const std::string violations = CheckSyncInvariants(pair, before);
+        EXPECT_EQ(violations, "") << "failing call " << n << " of " << calls << ": " << failed << "\nlog:\n" << r.LogText();
+        if (!violations.empty()) return;  // one report shows the fault; the rest would repeat it
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, FaultSweepTest,
+                         ::testing::Combine(::testing::Values(Answer::Abort, Answer::Ignore, Answer::Retry), ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<std::tuple<Answer, bool>>& info) {
+                             const Answer a = std::get<0>(info.param);
+                             return std::string(a == Answer::Abort ? "Abort" : a == Answer::Ignore ? "Ignore" : "Retry") +
+                                    (std::get<1>(info.param) ? "_OwnCopy" : "_SystemCopy");
+                         });
+
+}  // namespace
