@@ -176,6 +176,10 @@ TEST_F(ScanTest, ContentComparisonFindsEqualStampsWithDifferentBytes) {
     // Both crawls and the comparison.
     EXPECT_EQ(fresh.CountOf(WATCHER_EVENT_BEGIN), 3);
     EXPECT_EQ(fresh.CountOf(WATCHER_EVENT_END), 3);
+
+    // A caller without a watcher: no progress, never cancelled.
+    ASSERT_EQ(db.Scan(&proxy, nullptr, true), 0u);
+    EXPECT_EQ(Find(db, u"A.TXT")->record.AC, AMBIGUOUS);
 }
 
 TEST_F(ScanTest, WithoutAnEqualSizedPairTheComparisonRaisesNoBeginOrEnd) {
