@@ -7,14 +7,18 @@
 //
 // Paths are the system's UTF-16 strings; a component's bytes on disk are the lossless
 // UTF-8 conversion of CString, so every name round-trips exactly. Paths given here are
-// absolute and use '/' between components.
+// absolute and use '/' between components; any other path (a Windows-style "C:\\..."
+// root included) fails with 3 as a missing directory does, an embedded NUL with 123.
+// Only GetFullPathName takes a relative path.
 //
 // Error contract: every call returns false (or null) on failure and sets the calling
 // thread's last error to a Win32 code (win_error.h); on success the last error is not
 // meaningful. Nothing throws.
 //
-// No call follows a symbolic link in the last component or below it (statx with
-// AT_SYMLINK_NOFOLLOW, O_NOFOLLOW, unlink/rename never through a link). Removing a
+// No call follows a symbolic link in the last component (statx with
+// AT_SYMLINK_NOFOLLOW, O_NOFOLLOW, unlink/rename never through a link); links in the
+// directory part are resolved as the kernel does (the crawl never builds a path through
+// a link: a link is an entry it skips). Removing a
 // directory removes only an empty one; nothing here deletes recursively.
 //
 // Threads: the implementations may be used from several threads at once; one File
@@ -115,6 +119,8 @@ class FileSystem {
 public:
     virtual ~FileSystem() = default;
 
+    // Null on failure: a missing directory, a file or a link at path give 3 (the
+    // directory is a directory part of its listing), no read or search permission 5.
     virtual std::unique_ptr<DirectoryLister> ListDirectory(const CString& path) = 0;
     // The entry at path itself (a symbolic link is reported as a link, never followed).
     virtual bool GetFindData(const CString& path, FindData& out) = 0;
@@ -127,9 +133,10 @@ public:
                               const FileTime* lastWrite) = 0;
     virtual bool SetPermissions(const CString& path, std::uint32_t mode) = 0;
 
-    // mkdir with mode 0777 & ~umask, plus owner write.
+    // mkdir with mode 0777 & ~umask, plus owner write and search.
     virtual bool CreateDirectory(const CString& path) = 0;
-    // mkdir with the template's permission bits plus owner write and execute.
+    // mkdir with exactly the template's permission bits (no umask) plus owner write and
+    // search; the template is looked at without following a link.
     virtual bool CreateDirectoryFromTemplate(const CString& path, const CString& templatePath) = 0;
     // Removes an empty directory only; a non-empty one gives 145.
     virtual bool RemoveDirectory(const CString& path) = 0;
@@ -138,7 +145,10 @@ public:
     // rename(2). Without replaceExisting an existing target gives 183.
     virtual bool MoveFile(const CString& from, const CString& to, bool replaceExisting) = 0;
 
+    // Only a regular file is opened (a directory, device or FIFO gives 5, a link 3).
     virtual std::unique_ptr<File> OpenRead(const CString& path) = 0;
+    // Opens for writing; a new file gets permissions & ~umask. A link at path is never
+    // written through (3); CreateNew on an existing entry gives 80.
     virtual std::unique_ptr<File> CreateFile(const CString& path, CreateMode mode, std::uint32_t permissions) = 0;
     // Creates a new file exclusively (mode 0600) beside target, in target's directory,
     // with a short name that begins with kTemporaryPrefix; its path goes to tempPath.
@@ -148,13 +158,16 @@ public:
     // then the source's times and permission bits on the temporary file, then a rename
     // over the target. A failure or a cancel removes the temporary file and leaves an
     // existing target exactly as it was. A symbolic link at source or target is never
-    // followed (a link at source fails with 1921; a link at target is replaced).
+    // followed (a link at source fails with 1921; a link at target is replaced). A
+    // directory or special file at source, or a directory at target, gives 5. The copy
+    // is not flushed to disk (an execution ends with SyncFileSystem).
     virtual bool CopyFile(const CString& source, const CString& target, const CopyProgress& progress,
                           const CopyOptions& options) = 0;
 
     // Absolute, lexically normalised path ("." and ".." resolved, no link resolution).
     virtual bool GetFullPathName(const CString& path, CString& out) = 0;
-    // The path with every symbolic link resolved (realpath); used once for a root.
+    // The path with every symbolic link resolved (realpath, no trailing '/'); used once
+    // for a root.
     virtual bool ResolvePath(const CString& path, CString& out) = 0;
     // The name of the file system type holding path: "FAT" (vfat, msdos), "exFAT",
     // "NTFS", "ext4", "btrfs", "xfs", "tmpfs", "fuse", ...
