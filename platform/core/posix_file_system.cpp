@@ -320,7 +320,7 @@ bool PosixFileSystem::CreateDirectory(const CString& path) {
     // A umask that takes the owner's write or search bit would make the new directory
     // useless to the run that created it.
     struct stat st;
-    if (::lstat(native.c_str(), &st) == 0 && (st.st_mode & 0300) != 0300) ::chmod(native.c_str(), (st.st_mode & 07777) | 0300);
+    if (::lstat(native.c_str(), &st) == 0 && (st.st_mode & 0300) != 0300) ChmodNoFollow(path, native, st.st_mode | 0300);
     return true;
 }
 
@@ -332,10 +332,10 @@ bool PosixFileSystem::CreateDirectoryFromTemplate(const CString& path, const CSt
     if (::mkdir(native.c_str(), 0700) != 0) return FailErrno(errno, path, ErrnoContext::MakeDirectory);
     // mkdir applies the umask; the copy keeps the template's bits exactly (plus owner
     // write and search until the run is done with it).
-    if (::chmod(native.c_str(), (tmpl.mode & 07777) | 0300) != 0) {
-        const int err = errno;
+    if (!ChmodNoFollow(path, native, tmpl.mode | 0300)) {
+        const std::uint32_t code = GetLastError();
         ::rmdir(native.c_str());
-        return FailErrno(err, path);
+        return Fail(code);
     }
     return true;
 }
