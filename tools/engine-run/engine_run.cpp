@@ -18,6 +18,7 @@
 #include "platform/core/file_system.h"
 #include "platform/core/process_control.h"
 #include "platform/core/text_convert.h"
+#include "platform/core/win_error.h"
 #include "tools/engine-run/output_text.h"
 
 namespace engine_run {
