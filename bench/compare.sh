@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Measures the engine against the ordinary tools on the same trees, in one run, warm
 # cache, median of 5 alternating runs, and appends the figures to bench/RESULTS.md.
-#   bench/compare.sh BUILD_DIR [--large] [--work DIR] [--runs N] [--skip-big-file]
+#   bench/compare.sh BUILD_DIR [--large | --files N] [--work DIR] [--runs N] [--skip-big-file]
 # Default trees: 100,000 files in 1,000 directories per side; --large: 500,000 in 5,000.
 set -euo pipefail
 build=${1:?usage: bench/compare.sh BUILD_DIR [--large] [--work DIR] [--runs N] [--skip-big-file]}
@@ -10,6 +10,7 @@ files=100000; dirs=1000; runs=5; work=""; big=1
 while [ $# -gt 0 ]; do
   case "$1" in
     --large) files=500000; dirs=5000 ;;
+    --files) files=$2; dirs=$(( $2 / 100 > 0 ? $2 / 100 : 1 )); shift ;;
     --work) work=$2; shift ;;
     --runs) runs=$2; shift ;;
     --skip-big-file) big=0 ;;
