@@ -32,7 +32,8 @@ def main():
         elif r < 0.95:
             size = rnd.randint(4096, 65536)
         else:
-            size = rnd.randint(65536, max_size)
+            size = rnd.randint(65536, max(65536, max_size))
+        size = min(size, max_size)
         d = paths[1 + (i % dirs)] if dirs else root
         off = rnd.randint(0, max_size - size) if size < max_size else 0
         with open(os.path.join(d, "file%06d_%s.dat" % (i, "y" * rnd.randint(0, 10))), "wb") as f:
