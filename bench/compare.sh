@@ -45,9 +45,8 @@ export UNISON=$work/unison-home; mkdir -p "$UNISON"
 
 # measure NAME CMD...: runs the command once, prints "seconds peak_kb".
 measure() {
-  local out
-  out=$( { /usr/bin/time -f '%e %M' "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -1)
-  echo "$out"
+  /usr/bin/time -o "$work/time.out" -f '%e %M' "$@" >/dev/null 2>&1 || true
+  tail -1 "$work/time.out"
 }
 median() { sort -n | awk '{a[NR]=$1} END {if (NR%2) print a[(NR+1)/2]; else print (a[NR/2]+a[NR/2+1])/2}'; }
 
