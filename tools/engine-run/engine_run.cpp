@@ -157,7 +157,7 @@ public:
     Tool(Options& o, std::FILE* out, std::FILE* err) : o_(o), out_(out), err_(err), view_(err), db_(&logger_) {
         logger_.AddView(&view_);
         db_.SetPreferences(&o_.preferences);
-        profile_ = CString::FromUtf8(o_.positional[0]);
+        profile_ = FullPath(o_.positional[0]);
     }
     ~Tool() { logger_.RemoveView(&view_); }
 
@@ -168,7 +168,7 @@ public:
             return kExitProfile;
         }
         ErrorInfo error;
-        if (db_.Create(CString::FromUtf8(o_.positional[1]), CString::FromUtf8(o_.positional[2]), error) != 0)
+        if (db_.Create(FullPath(o_.positional[1]), FullPath(o_.positional[2]), error) != 0)
             return kExitProfile;
         return Save() ? kExitFinished : kExitProfile;
     }
@@ -226,6 +226,12 @@ public:
     }
 
 private:
+    // Paths from the command line may be relative; the file system takes absolute ones.
+    CString FullPath(const std::string& arg) {
+        CString path = CString::FromUtf8(arg), full;
+        return db_.GetFileSystem().GetFullPathName(path, full) ? full : path;
+    }
+
     bool Load() {
         double t = plat::MonotonicSeconds();
         ErrorInfo error;
