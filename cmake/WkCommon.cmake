@@ -33,13 +33,15 @@ function(wk_layer_library name dir)
 endfunction()
 
 # wk_add_test(NAME SOURCES ... LIBS ... [LABELS ...]): a GoogleTest executable whose
-# cases are registered with ctest and run with the project's test environment.
+# cases are registered with ctest. The test environment (LANG=C.UTF-8,
+# QT_QPA_PLATFORM=offscreen, WK_TEST_DATA) is set by tests/support/test_main.cpp and by the
+# ctest ENVIRONMENT property (LANG; gtest_discover_tests keeps only one entry).
 function(wk_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE wk_common ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
-  set(env "LANG=C.UTF-8;QT_QPA_PLATFORM=offscreen;WK_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+  add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)
+  target_link_libraries(${name} PRIVATE wk_common ${ARG_LIBS} GTest::gtest GTest::gmock)
+  target_compile_definitions(${name} PRIVATE WK_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${env}" LABELS "${ARG_LABELS}")
+    PROPERTIES ENVIRONMENT "LANG=C.UTF-8" LABELS "${ARG_LABELS}")
 endfunction()

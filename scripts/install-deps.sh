@@ -9,6 +9,7 @@ PACKAGES=(
   libboost-regex-dev libsqlite3-dev libssl-dev libicu-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   locales
+  clang libclang-rt-14-dev
 )
 
 SUDO=""
