@@ -39,7 +39,8 @@ std::size_t SearchByKey(std::size_t n, std::uint64_t key, std::u16string_view na
         if (keyOf(mid) < key) lo = mid + 1;
         else hi = mid;
     }
-    std::size_t end = lo;
+    if (lo == n || keyOf(lo) != key) return lo;  // the common case: the key decides
+    std::size_t end = lo + 1;
     hi = n;
     while (end < hi) {  // end of the run of equal keys
         const std::size_t mid = (end + hi) / 2;
@@ -141,29 +142,36 @@ FSTreeChildren::iterator FSTreeChildren::insert(iterator pos, FSTreeNode* child)
     blk.entries.insert(blk.entries.begin() + std::ptrdiff_t(p), Entry{0, child});
     ++d.size;
     if (newFirst || newLast) RefreshFences();
-    if (blk.entries.size() > kBlockMax) {
-        const std::size_t half = blk.entries.size() / 2;
-        Block upper;
-        upper.entries.assign(blk.entries.begin() + std::ptrdiff_t(half), blk.entries.end());
-        blk.entries.resize(half);
-        d.blocks.insert(d.blocks.begin() + std::ptrdiff_t(b + 1), std::move(upper));
-        d.fences.insert(d.fences.begin() + std::ptrdiff_t(b + 1), 0);
+    if ((newFirst || newLast) && CommonPrefix(LowerBound(b), blk.entries.back().node->GetName()) < blk.prefix) {
         RefreshBlock(b);
-        RefreshBlock(b + 1);
-        if (p >= half) {
-            ++b;
-            p -= half;
-        }
-        return iterator(this, b, p);
+    } else {
+        blk.entries[p].key = KeyAt(child->GetName(), blk.prefix);
+        if (newLast) d.fences[b] = KeyAt(child->GetName(), d.prefix);
     }
-    if ((newFirst || newLast) &&
-        CommonPrefix(LowerBound(b), blk.entries.back().node->GetName()) < blk.prefix) {
-        RefreshBlock(b);
-        return iterator(this, b, p);
+    if (blk.entries.size() > kBlockMax) Split(b);
+    else return iterator(this, b, p);
+    const std::size_t half = d.blocks[b].entries.size();
+    return p >= half ? iterator(this, b + 1, p - half) : iterator(this, b, p);
+}
+
+void FSTreeChildren::Split(std::size_t b) {
+    Data& d = *data_;
+    Block& blk = d.blocks[b];
+    const std::size_t half = blk.entries.size() / 2;
+    Block upper;
+    upper.entries.assign(blk.entries.begin() + std::ptrdiff_t(half), blk.entries.end());
+    upper.prefix = blk.prefix;
+    blk.entries.resize(half);
+    d.blocks.insert(d.blocks.begin() + std::ptrdiff_t(b + 1), std::move(upper));
+    d.fences.insert(d.fences.begin() + std::ptrdiff_t(b + 1), d.fences[b]);
+    // Both halves cover part of the old range, so the old prefix and keys still hold;
+    // a half is keyed again (which reads all its names) only when its range now shares a
+    // longer prefix, as keys behind a short prefix stop telling neighbours apart.
+    d.fences[b] = KeyAt(d.blocks[b].entries.back().node->GetName(), d.prefix);
+    for (std::size_t h : {b, b + 1}) {
+        const Block& part = d.blocks[h];
+        if (CommonPrefix(LowerBound(h), part.entries.back().node->GetName()) > part.prefix) RefreshBlock(h);
     }
-    blk.entries[p].key = KeyAt(child->GetName(), blk.prefix);
-    if (newLast) d.fences[b] = KeyAt(child->GetName(), d.prefix);
-    return iterator(this, b, p);
 }
 
 FSTreeChildren::iterator FSTreeChildren::erase(iterator pos) {

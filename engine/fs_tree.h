@@ -104,6 +104,7 @@ private:
     };
     std::u16string_view LowerBound(std::size_t b) const;
     void RefreshBlock(std::size_t b);
+    void Split(std::size_t b);
     void RefreshFences();
     std::unique_ptr<Data> data_;
 };
