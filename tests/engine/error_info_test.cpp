@@ -29,6 +29,9 @@ TEST(ErrorInfoTest, SetWithAllZeroKeepsTheTextAndReturnsFalse) {
     EXPECT_FALSE(e.Set(0, 0, 0, held));  // handing back the held text keeps it
     ASSERT_NE(e.GetText(), nullptr);
     EXPECT_EQ(CString(e.GetText()), CString(u"/data/a.txt"));
+    EXPECT_FALSE(e.Set(0, 0, 0, u"/kept"));  // a success record still carries its text
+    EXPECT_FALSE(e.IsSet());
+    EXPECT_EQ(CString(e.GetText()), CString(u"/kept"));
     EXPECT_FALSE(e.SetText(u"/other"));
     EXPECT_EQ(CString(e.GetText()), CString(u"/other"));
 }
