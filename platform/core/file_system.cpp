@@ -14,7 +14,13 @@ std::uint32_t StampAttributes(EntryKind kind, std::uint32_t mode, std::u16string
     return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
-bool IsTemporaryName(std::u16string_view name) { return name.starts_with(kTemporaryPrefix); }
+bool IsTemporaryName(std::u16string_view name) {
+    const std::u16string_view prefix(kTemporaryPrefix);
+    if (name.size() != prefix.size() + kTemporarySuffixLength || !name.starts_with(prefix)) return false;
+    for (char16_t c : name.substr(prefix.size()))
+        if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z'))) return false;
+    return true;
+}
 
 namespace {
 // The length of path without its trailing separators; "/" keeps its one separator.

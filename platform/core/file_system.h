@@ -178,9 +178,12 @@ public:
     virtual bool SyncDirectory(const CString& path) = 0;
 };
 
-// The short fixed prefix of every temporary file the program writes; the crawl never
-// takes such a file as an entry.
+// Every temporary file the program writes is named kTemporaryPrefix followed by exactly
+// kTemporarySuffixLength characters of [0-9a-z]; the crawl never takes such a file as an
+// entry and removes leftovers, so the match is strict: a user's own ".wk~notes" is an
+// ordinary file.
 inline constexpr char16_t kTemporaryPrefix[] = u".wk~";
+inline constexpr std::size_t kTemporarySuffixLength = 8;
 bool IsTemporaryName(std::u16string_view name);
 
 // The directory part of a path ("/a/b/c" -> "/a/b"; "/a" -> "/"), and the last component.

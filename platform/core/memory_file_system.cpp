@@ -468,7 +468,7 @@ std::unique_ptr<File> MemoryFileSystem::CreateTemporaryBeside(const CString& tar
     for (;;) {
         CString name(kTemporaryPrefix);
         std::uint64_t v = nextTemporary_++;
-        for (int i = 0; i < 6; ++i, v /= 36) name += kDigits[v % 36];
+        for (std::size_t i = 0; i < kTemporarySuffixLength; ++i, v /= 36) name += kDigits[v % 36];
         const CString candidate = dir + name;
         Walk w;
         if (const int err = Resolve(candidate, false, w)) return Fail(err, ErrnoContext::Other, w.parentExists), nullptr;

@@ -222,13 +222,13 @@ private:
     std::uint32_t doneCode_ = 0;
 };
 
-// A short random name after the temporary prefix: 36^6 names, tried exclusively.
+// A short random name after the temporary prefix: 36^8 names, tried exclusively.
 CString TemporaryName() {
     thread_local std::mt19937_64 rng{std::random_device{}()};
     static constexpr char16_t kDigits[] = u"0123456789abcdefghijklmnopqrstuvwxyz";
     CString name(kTemporaryPrefix);
     std::uint64_t v = rng();
-    for (int i = 0; i < 6; ++i, v /= 36) name += kDigits[v % 36];
+    for (std::size_t i = 0; i < kTemporarySuffixLength; ++i, v /= 36) name += kDigits[v % 36];
     return name;
 }
 

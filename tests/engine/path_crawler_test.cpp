@@ -132,8 +132,8 @@ TEST_F(MemoryCrawl, SkipChildrenPassesOverADirectorysContents) {
 }
 
 TEST_F(MemoryCrawl, TemporaryFilesAreNeverEntriesAndLeftoversAreRemoved) {
-    const CString leftover = CString(u"/r/A/") + plat::kTemporaryPrefix + u"123";
-    const CString tempDir = CString(u"/r/") + plat::kTemporaryPrefix + u"dir";
+    const CString leftover = CString(u"/r/A/") + plat::kTemporaryPrefix + u"00000123";
+    const CString tempDir = CString(u"/r/") + plat::kTemporaryPrefix + u"dir00000";
     fs.AddFile(leftover, "half");
     fs.AddFile(tempDir + u"/inner", "kept");
     PathCrawler crawler(fs, nullptr);

@@ -262,7 +262,7 @@ TEST(ScanMarks, EntriesThatCannotBeSynchronisedAreMarkedAndLeftAlone) {
 }
 
 TEST_F(ScanTest, TemporaryLeftoversAreRemovedAndNeverPlanned) {
-    const CString leftover = CString(u"/R/") + plat::kTemporaryPrefix + u"x1";
+    const CString leftover = CString(u"/R/") + plat::kTemporaryPrefix + u"x1x1x1x1";
     mem.AddFile(leftover, "half a copy");
     mem.AddFile(u"/L/a", "a");
     ASSERT_EQ(Scan(), 0u);

@@ -24,7 +24,11 @@ TEST(FileSystemPaths, ParentAndLastComponent) {
 }
 
 TEST(FileSystemPaths, TemporaryNamesAndAttributes) {
-    EXPECT_TRUE(IsTemporaryName(u".wk~a1b2c3"));
+    EXPECT_TRUE(IsTemporaryName(u".wk~a1b2c3d4"));
+    // A user's own file with the prefix is an ordinary entry, never a leftover.
+    EXPECT_FALSE(IsTemporaryName(u".wk~a1b2c3"));
+    EXPECT_FALSE(IsTemporaryName(u".wk~notes.txt"));
+    EXPECT_FALSE(IsTemporaryName(u".wk~A1B2C3D4"));
     EXPECT_FALSE(IsTemporaryName(u".wk"));
     EXPECT_FALSE(IsTemporaryName(u"x.wk~"));
 
