@@ -176,6 +176,8 @@ public:
     int Dump() {
         if (!Load()) return kExitProfile;
         for (FSTreeNode* node : FSTree::Subtree(db_.GetRoot())) {
+            // A loaded tree carries no paths yet (the scan sets them); the dump shows them.
+            if (node->record.GetPath().IsEmpty()) node->record.SetPath(FSTree::GetNodePath(node).view());
             std::string block = EncodeUtf8Lossless(node->record.Dump().view());
             Print(out_, block);
         }
