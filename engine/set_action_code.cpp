@@ -51,14 +51,17 @@ bool SetActionCode(FSTreeNode& node, ActionCode code) {
         case DEL_S:
             for (FSTreeNode* n : below) SetBelow(*n, n->record.left ? DEL_M : n->record.right ? DEL_S : n->record.AC);
             break;
+        // A file copied over a directory: what the other side holds below it makes way.
+        // An entry below that is gone from that side too (only in the database) keeps its
+        // code; a delete of it would fail on the missing entry in every run.
         case CP_M:
             if (!IsDirectory(r.left))
-                for (FSTreeNode* n : below) SetBelow(*n, DEL_S);
+                for (FSTreeNode* n : below) SetBelow(*n, n->record.right ? DEL_S : n->record.AC);
             if (hasParent && !IsDirectory(parent->record.right)) SetActionCode(*parent, CP_M);
             break;
         case CP_S:
             if (!IsDirectory(r.right))
-                for (FSTreeNode* n : below) SetBelow(*n, DEL_M);
+                for (FSTreeNode* n : below) SetBelow(*n, n->record.left ? DEL_M : n->record.AC);
             if (hasParent && !IsDirectory(parent->record.left)) SetActionCode(*parent, CP_S);
             break;
         default: {

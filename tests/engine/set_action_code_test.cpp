@@ -76,11 +76,21 @@ TEST(SetActionCodeTest, CopiesAndDeletionsOfWholeSubtrees) {
     t.Add("X", kFile, kDir);
     t.Add("X\\A", kAbsent, kFile);
     t.Add("X\\L", kAbsent, kFile).record.FG |= FG_NOT_SYNCHRONISABLE;
+    t.Add("X\\Z", kAbsent, kAbsent, InDb(kFile));  // gone from both sides: nothing to delete
     DecideTree(t.Root(), ComparerOptions());
     EXPECT_TRUE(SetActionCode(t["X"], CP_M));
-    EXPECT_EQ(t.Codes('A'), "X=CP_M X\\A=DEL_S X\\L=SKIP");
+    EXPECT_EQ(t.Codes('A'), "X=CP_M X\\A=DEL_S X\\L=SKIP X\\Z=DEL_D");
     EXPECT_TRUE(SetActionCode(t["X"], CP_S));  // right directory over left file: nothing below to delete
-    EXPECT_EQ(t.Codes('A'), "X=CP_S X\\A=DEL_S X\\L=SKIP");
+    EXPECT_EQ(t.Codes('A'), "X=CP_S X\\A=DEL_S X\\L=SKIP X\\Z=DEL_D");
+
+    // The mirror image: a right file over a left directory.
+    PlanTree m;
+    m.Add("X", kDir, kFile);
+    m.Add("X\\A", kFile, kAbsent);
+    m.Add("X\\Z", kAbsent, kAbsent, InDb(kFile));
+    DecideTree(m.Root(), ComparerOptions());
+    EXPECT_TRUE(SetActionCode(m["X"], CP_S));
+    EXPECT_EQ(m.Codes('A'), "X=CP_S X\\A=DEL_M X\\Z=DEL_D");
 
     // Deleting a directory deletes its subtree on its side; database-only entries stay.
     PlanTree d;

@@ -1,4 +1,4 @@
-// Fault sweep: a mid-sized plan (copies both ways, new and deleted directories, entries
+// Fault sweeps: a mid-sized plan (copies both ways, new and deleted directories, entries
 // replaced by the other kind, a conflict taken by its best choice, a database-only
 // update) is executed again and again on the in-memory file system, each time with the
 // Nth file-system call of the execution failing, for every N, under each answer to the
@@ -137,12 +137,51 @@ TEST_P(FaultSweepTest, EveryCallOfTheExecutionFailsOnce) {
     }
 }
 
+// The rest of a run fails at each call in turn: loading the profile, both crawls and
+// the decision, and the save (the execution's calls are swept above). A crawl that fails
+// must never turn into a deletion, so the invariants are judged against the plan of a
+// fault-free scan.
+class RunSweepTest : public ::testing::TestWithParam<Answer> {};
+
+TEST_P(RunSweepTest, EveryCallOutsideTheExecutionFailsOnce) {
+    std::uint64_t execStart = 0, execEnd = 0, end = 0;
+    {
+        Pair pair(Backend::Memory);
+        pair.Start(kInitial);
+        Change(pair);
+        const std::uint64_t start = pair.faults.CallCount();
+        SyncOptions o{.best = true};
+        o.beforeExecute = [&](ScriptedWatcher&) { execStart = pair.faults.CallCount() - start; };
+        o.afterExecute = [&] { execEnd = pair.faults.CallCount() - start; };
+        EXPECT_EQ(pair.Sync(o).run, RUN_FINISHED);
+        end = pair.faults.CallCount() - start;
+    }
+    ASSERT_GT(execStart, 50u);
+    for (std::uint64_t n = 1; n <= end; ++n) {
+        if (n == execStart + 1) n = execEnd + 1;
+        Pair pair(Backend::Memory);
+        pair.Start(kInitial);
+        if (HasFatalFailure()) return;
+        Change(pair);
+        const Before before{pair.Scan({.best = true}).executedPlan, pair.left.Read(), pair.right.Read()};
+        pair.faults.FailNthCall(n, 1117);
+        const SyncResult r = pair.Sync(AnswerWith(GetParam()));
+        pair.faults.ClearFaults();
+        const std::string violations = CheckSyncInvariants(pair, before);
+        EXPECT_EQ(violations, "") << "failing call " << n << " of " << end << "\nlog:\n" << r.LogText();
+        if (!violations.empty()) return;
+    }
+}
+
+std::string AnswerName(Answer a) { return a == Answer::Abort ? "Abort" : a == Answer::Ignore ? "Ignore" : "Retry"; }
+
 INSTANTIATE_TEST_SUITE_P(Answers, FaultSweepTest,
                          ::testing::Combine(::testing::Values(Answer::Abort, Answer::Ignore, Answer::Retry), ::testing::Bool()),
                          [](const ::testing::TestParamInfo<std::tuple<Answer, bool>>& info) {
-                             const Answer a = std::get<0>(info.param);
-                             return std::string(a == Answer::Abort ? "Abort" : a == Answer::Ignore ? "Ignore" : "Retry") +
+                             return AnswerName(std::get<0>(info.param)) +
                                     (std::get<1>(info.param) ? "_OwnCopy" : "_SystemCopy");
                          });
+INSTANTIATE_TEST_SUITE_P(Answers, RunSweepTest, ::testing::Values(Answer::Abort, Answer::Ignore, Answer::Retry),
+                         [](const ::testing::TestParamInfo<Answer>& info) { return AnswerName(info.param); });
 
 }  // namespace

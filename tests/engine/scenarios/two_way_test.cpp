@@ -171,6 +171,21 @@ const std::vector<Case> kCases = {
        },
        .plan = {{"d", CP_S}, {"d/f", CP_S}},
        .left = {{"d/f", "inside"}, {"e", "1"}}}}},
+    // The file's best choice clears the directory; an entry below it that is gone from
+    // both sides only leaves the database (nothing to delete, no error).
+    {"BestChoiceOfANewerFileOverAChangedDirectory", {{"d/s0/f1", "1"}, {"d/s0/f2", "1"}, {"d/s0/f3", "1"}},
+     {{.change = [](Pair& p) {
+           p.left.Write("d/s0/f1", "changed", T(10));
+           p.left.Remove("d/s0/f3");
+           p.right.RemoveTree("d/s0");
+           p.right.Write("d/s0", "a newer file", T(20));
+       },
+       .options = {.best = true},
+       .plan = {{"d/s0", AMBIGUOUS}, {"d/s0/f1", AMBIGUOUS}, {"d/s0/f2", DEL_M}, {"d/s0/f3", DEL_D}},
+       .left = {{"d/s0", "a newer file"}},
+       .run = RUN_FINISHED,
+       .check = [](Pair&, const SyncResult& r) { EXPECT_EQ(r.executedPlan.at(Key("d/s0/f3")), DEL_D); }},
+      {.plan = {}, .left = {{"d/s0", "a newer file"}}, .run = RUN_FINISHED}}},
     {"DirectoryDeletedWithANewFileInsideOnTheOtherSide", {{"d/a", "1"}, {"e", "1"}},
      {{.change = [](Pair& p) {
            p.left.RemoveTree("d");

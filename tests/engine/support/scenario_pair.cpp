@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <sstream>
 
-#include "engine/best_choice.h"
 #include "engine/binary_stream.h"
 #include "engine/log/logger.h"
 #include "engine/proxy.h"
@@ -305,7 +304,8 @@ SyncResult Pair::Run(const SyncOptions& options, bool execute) {
                 bool ambiguous = false;
                 for (const ProxyEntry& e : proxy.Entries()) ambiguous |= e.node->record.AC == AMBIGUOUS;
                 if (ambiguous) {
-                    for (ProxyEntry& e : proxy.Entries()) ApplyBestChoice(*e.node);
+                    proxy.MarkAll(true);
+                    db.BestChoice(proxy);
                 }
             }
             Collect(proxy, result.executedPlan);
