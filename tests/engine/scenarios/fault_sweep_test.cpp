@@ -137,20 +137,21 @@ TEST_P(FaultSweepTest, EveryCallOfTheExecutionFailsOnce) {
     }
 }
 
-// The rest of a run fails at each call in turn: loading the profile, both crawls and
-// the decision, and the save (the execution's calls are swept above). A crawl that fails
-// must never turn into a deletion, so the invariants are judged against the plan of a
-// fault-free scan.
-class RunSweepTest : public ::testing::TestWithParam<Answer> {};
+// The rest of a run fails at each call in turn: loading the profile, both crawls, the
+// content comparison when it is on, and the save (the execution's calls are swept
+// above). A crawl or comparison that fails must never turn into a deletion or a wrong
+// copy, so the invariants are judged against the plan of a fault-free scan.
+class RunSweepTest : public ::testing::TestWithParam<std::tuple<Answer, bool>> {};
 
 TEST_P(RunSweepTest, EveryCallOutsideTheExecutionFailsOnce) {
+    const auto [answer, contents] = GetParam();
     std::uint64_t execStart = 0, execEnd = 0, end = 0;
     {
         Pair pair(Backend::Memory);
         pair.Start(kInitial);
         Change(pair);
         const std::uint64_t start = pair.faults.CallCount();
-        SyncOptions o{.best = true};
+        SyncOptions o{.best = true, .contents = contents};
         o.beforeExecute = [&](ScriptedWatcher&) { execStart = pair.faults.CallCount() - start; };
         o.afterExecute = [&] { execEnd = pair.faults.CallCount() - start; };
         EXPECT_EQ(pair.Sync(o).run, RUN_FINISHED);
@@ -163,9 +164,12 @@ TEST_P(RunSweepTest, EveryCallOutsideTheExecutionFailsOnce) {
         pair.Start(kInitial);
         if (HasFatalFailure()) return;
         Change(pair);
-        const Before before{pair.Scan({.best = true}).executedPlan, pair.left.Read(), pair.right.Read()};
+        const Before before{pair.Scan({.best = true, .contents = contents}).executedPlan, pair.left.Read(),
+                            pair.right.Read()};
         pair.faults.FailNthCall(n, 1117);
-        const SyncResult r = pair.Sync(AnswerWith(GetParam()));
+        SyncOptions o = AnswerWith(answer);
+        o.contents = contents;
+        const SyncResult r = pair.Sync(o);
         pair.faults.ClearFaults();
         const std::string violations = CheckSyncInvariants(pair, before);
         EXPECT_EQ(violations, "") << "failing call " << n << " of " << end << "\nlog:\n" << r.LogText();
@@ -181,7 +185,10 @@ INSTANTIATE_TEST_SUITE_P(Answers, FaultSweepTest,
                              return AnswerName(std::get<0>(info.param)) +
                                     (std::get<1>(info.param) ? "_OwnCopy" : "_SystemCopy");
                          });
-INSTANTIATE_TEST_SUITE_P(Answers, RunSweepTest, ::testing::Values(Answer::Abort, Answer::Ignore, Answer::Retry),
-                         [](const ::testing::TestParamInfo<Answer>& info) { return AnswerName(info.param); });
+INSTANTIATE_TEST_SUITE_P(Answers, RunSweepTest,
+                         ::testing::Combine(::testing::Values(Answer::Abort, Answer::Ignore, Answer::Retry), ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<std::tuple<Answer, bool>>& info) {
+                             return AnswerName(std::get<0>(info.param)) + (std::get<1>(info.param) ? "_Contents" : "");
+                         });
 
 }  // namespace

@@ -113,7 +113,10 @@ TEST(KillTest, ASyncKilledAtRandomMomentsLosesNothing) {
         const Before before{pair.Scan({.best = true}).executedPlan, pair.left.Read(), pair.right.Read()};
 
         const std::string err = logs.Path("stderr").string();
-        auto child = plat::ChildProcess::Start(tool, {"sync", Bytes(pair.profile), "--ambiguous=best"}, {}, err);
+        // Every other round copies with the own read/write loop instead of the system copy.
+        const std::string ownCopy = round % 2 ? "CopyTraditional=1" : "CopyTraditional=0";
+        auto child = plat::ChildProcess::Start(tool, {"sync", Bytes(pair.profile), "--ambiguous=best", "--set", ownCopy},
+                                               {}, err);
         ASSERT_TRUE(child) << "cannot start " << tool;
         const auto start = Clock::now();
         const auto moment = start + std::chrono::duration<double>(window * (rng() % 1000) / 1000.0);

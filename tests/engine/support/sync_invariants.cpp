@@ -76,14 +76,20 @@ std::string CheckSyncInvariants(Pair& pair, const Before& before) {
     if (!next.executed || next.run != RUN_FINISHED || !next.saved)
         out << "the next run did not finish cleanly (scan " << next.scan << ", run " << next.run << "):\n"
             << next.LogText();
-    for (const Side* side : {&pair.left, &pair.right})
-        for (const std::string& t : side->Read(true).Temporaries())
-            out << (side == &pair.left ? "left" : "right") << " temporary file left: " << Printable(t) << "\n";
+    // One read of each side with the temporary files: they must be gone, and without them
+    // both sides must be equal.
+    Tree sides[2] = {pair.left.Read(true), pair.right.Read(true)};
+    for (int i = 0; i < 2; ++i) {
+        for (const std::string& t : sides[i].Temporaries()) {
+            out << (i == 0 ? "left" : "right") << " temporary file left: " << Printable(t) << "\n";
+            sides[i].entries.erase(t);
+        }
+    }
     const SyncResult scan = pair.Scan();
     if (scan.scan != 0) out << "the scan after the next run was cancelled:\n" << scan.LogText();
     for (const auto& [path, code] : scan.plan)
         if (code != EQUAL) out << "not converged: " << Printable(path) << "=" << Bytes(ActionCodeName(code)) << "\n";
-    const std::string diff = Difference(pair.left.Read(), pair.right.Read());
+    const std::string diff = Difference(sides[0], sides[1]);
     if (!diff.empty()) out << "the sides differ after the next run (left - / right +):\n" << diff;
     return out.str();
 }
