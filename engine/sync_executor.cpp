@@ -361,13 +361,15 @@ SyncExecutor::Attempt SyncExecutor::WriteOwnTemporary(CopyJob& job, Failure& fai
     return Attempt::Ok;
 }
 
-// The system copy: the platform's kernel copy writes into its own temporary file and
-// renames it to a temporary name of ours beside the target, so that the checks and the
-// rename over the target stay ours.
+// The system copy over a directory of the same name: the platform's kernel copy writes
+// into its own temporary file and renames it to a temporary name of ours beside the
+// target; the old directory is removed only once that file is complete.
 SyncExecutor::Attempt SyncExecutor::WriteSystemTemporary(CopyJob& job, Failure& failure, ErrorInfo& error) {
     CString temp = plat::ParentPath(job.targetPath);
     if (!temp.EndsWith(u"/")) temp += u'/';
     temp += plat::kTemporaryPrefix;
+    // Eight hex digits: the strict form every temporary name of the program has.
+    static_assert(plat::kTemporarySuffixLength == 8);
     temp.AppendFormat(u"%08x", NextTemporaryNumber());
     StartTransferClock();
     plat::CopyOptions options;
@@ -456,10 +458,53 @@ SyncExecutor::End SyncExecutor::CopyDirectory(CopyJob& job, ErrorInfo& error) {
     return End::Done;
 }
 
+// The system copy where nothing of the other kind is in the way: the platform's kernel
+// copy into its temporary file beside the target, with the checks of the source and the
+// target run by the platform just before its rename, which replaces only a file the scan
+// saw there.
+SyncExecutor::End SyncExecutor::KernelCopyInPlace(CopyJob& job, ErrorInfo& error) {
+    plat::CopyOptions options;
+    options.kernelCopy = true;
+    options.bufferSize = bufferSize_;
+    options.replaceExisting = job.target != nullptr;
+    bool changed = false;
+    options.beforeRename = [&] {
+        if (SourceUnchanged(job, 0, false, error) && (!job.target || MatchesStamp(job.targetPath, job.target, error)))
+            return true;
+        changed = true;
+        SetLastError(win32::ERROR_REQUEST_ABORTED);
+        return false;
+    };
+    const plat::CopyProgress progress = [this](std::uint64_t done, std::uint64_t) {
+        transferBytes_ = done;
+        if (watcher_) watcher_->Progress(done, Rate());
+        return !Cancelled();
+    };
+    for (;;) {
+        StartTransferClock();
+        if (WithWritableParent(job.targetPath,
+                               [&] { return fs_->CopyFile(job.sourcePath, job.targetPath, progress, options); })) {
+            retries_ = 0;
+            job.placed = true;
+            return End::Done;
+        }
+        const std::uint32_t code = GetLastError();
+        if (changed) return End::Changed;
+        if (Cancelled()) return End::Cancelled;
+        ErrorInfo question;
+        question.Set(ERROR_CATEGORY_SYSTEM, code, 104, job.sourcePath + u" >> " + job.targetPath);
+        const Answer answer = HandleFailure(question, error, false);
+        if (answer == Answer::Abort) return End::Aborted;
+        if (answer == Answer::Ignore) return End::Ignored;
+        if (Cancelled()) return End::Cancelled;
+    }
+}
+
 SyncExecutor::End SyncExecutor::CopyFile(CopyJob& job, ErrorInfo& error) {
     CSyncRecord& r = *job.record;
     const std::uint32_t base = ownCopy_ ? 0 : 100;
     job.sameKind = job.target && !job.target->IsDirectory();
+    if (!ownCopy_ && (!job.target || job.sameKind)) return KernelCopyInPlace(job, error);
     for (;;) {
         Failure failure;
         const Attempt a = ownCopy_ ? WriteOwnTemporary(job, failure, error) : WriteSystemTemporary(job, failure, error);

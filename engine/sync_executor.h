@@ -94,6 +94,7 @@ private:
     bool DatabaseOnly(FSTreeNode& node);
     End CopyDirectory(CopyJob& job, ErrorInfo& error);
     End CopyFile(CopyJob& job, ErrorInfo& error);
+    End KernelCopyInPlace(CopyJob& job, ErrorInfo& error);
     Attempt WriteOwnTemporary(CopyJob& job, Failure& failure, ErrorInfo& error);
     Attempt WriteSystemTemporary(CopyJob& job, Failure& failure, ErrorInfo& error);
     // The source as it is now still matches its stamp (and, when counted, the bytes read).

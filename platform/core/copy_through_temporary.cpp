@@ -1,5 +1,6 @@
 #include "platform/core/copy_through_temporary.h"
 
+#include <memory>
 #include <vector>
 #include "platform/core/win_error.h"
 
@@ -51,7 +52,11 @@ bool CopyThroughTemporary(FileSystem& fs, const CString& source, const CString& 
         return false;
     };
 
-    std::vector<char> buffer(options.bufferSize > 0 ? options.bufferSize : CopyOptions().bufferSize);
+    // Not zero-filled: a quarter megabyte cleared for every small file of a large tree
+    // costs more than copying it, and the kernel copy does not even touch it.
+    const std::size_t bufferSize = options.bufferSize > 0 ? options.bufferSize : CopyOptions().bufferSize;
+    const std::unique_ptr<char[]> storage(new char[bufferSize]);
+    const std::span<char> buffer(storage.get(), bufferSize);
     const ChunkCopier& copy = copier ? copier : ChunkCopier(ReadWriteChunk);
     const std::uint64_t total = src.Size();
     std::uint64_t copied = 0;
@@ -71,7 +76,8 @@ bool CopyThroughTemporary(FileSystem& fs, const CString& source, const CString& 
     if (!out->SetTimes(nullptr, &src.lastAccessTime, &src.lastWriteTime)) return fail();
     if (!out->Close()) return fail();
     in->Close();  // a read-only descriptor has nothing left to report
-    if (!fs.MoveFile(tempPath, target, true)) return fail();
+    if (options.beforeRename && !options.beforeRename()) return fail();
+    if (!fs.MoveFile(tempPath, target, options.replaceExisting)) return fail();
     return true;
 }
 

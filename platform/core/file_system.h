@@ -113,6 +113,12 @@ struct CopyOptions {
     // loop with bufferSize bytes.
     bool kernelCopy = true;
     std::size_t bufferSize = 262144;
+    // false: the final rename refuses an existing target (183) instead of replacing it.
+    bool replaceExisting = true;
+    // Called when the temporary file is complete and closed, just before the rename;
+    // returning false fails the copy with the last error it set (the temporary file is
+    // removed, the target left as it is). Lets a caller check the disk at the last moment.
+    std::function<bool()> beforeRename;
 };
 
 class FileSystem {

@@ -115,6 +115,43 @@ TYPED_TEST(CopyFileTest, ACancelLeavesTheOldTarget) {
     this->ExpectTargetUntouched();
 }
 
+// The caller's last look before the rename, and a rename that must not replace.
+TYPED_TEST(CopyFileTest, BeforeRenameAndNoReplaceKeepTheTarget) {
+    struct Case {
+        const char* name;
+        bool replace;
+        bool hookAnswer;
+        bool copied;
+        std::uint32_t code;
+    };
+    for (const Case c : {Case{"no replace", false, true, false, win32::ERROR_ALREADY_EXISTS},
+                         Case{"refused at the last moment", true, false, false, win32::ERROR_REQUEST_ABORTED},
+                         Case{"allowed", true, true, true, 0}}) {
+        SCOPED_TRACE(c.name);
+        this->MakeSourceAndTarget(3000);
+        int looks = 0;
+        CopyOptions options;
+        options.replaceExisting = c.replace;
+        options.beforeRename = [&] {
+            ++looks;
+            // The temporary file is complete when the caller looks.
+            if (!c.hookAnswer) SetLastError(win32::ERROR_REQUEST_ABORTED);
+            return c.hookAnswer;
+        };
+        EXPECT_EQ(this->fs().CopyFile(this->P(u"src"), this->P(u"dst"), nullptr, options), c.copied);
+        EXPECT_EQ(looks, 1);
+        if (c.copied) {
+            EXPECT_EQ(this->source_, ReadFile(this->fs(), this->P(u"dst")).value_or("?"));
+            EXPECT_FALSE(HasTemporary(this->fs(), this->env_.root()));
+        } else {
+            EXPECT_EQ(c.code, GetLastError());
+            this->ExpectTargetUntouched();
+        }
+        ASSERT_TRUE(this->fs().DeleteFile(this->P(u"dst")));
+        ASSERT_TRUE(this->fs().DeleteFile(this->P(u"src")));
+    }
+}
+
 TYPED_TEST(CopyFileTest, LinksAtSourceOrTargetAreNeverFollowed) {
     this->MakeSourceAndTarget(20);
     ASSERT_TRUE(WriteFile(this->fs(), this->P(u"elsewhere"), "not to be touched"));
