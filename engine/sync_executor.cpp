@@ -288,6 +288,8 @@ bool SyncExecutor::Delete(FSTreeNode& node, Side side, ErrorInfo& error) {
             if (watcher_) watcher_->LeaveTransfer();
             if (ok) {
                 retries_ = 0;
+                // A directory made writable for its contents' removal is gone now.
+                if (directory) directoryModes_.erase(path);
                 r.DropDatabase();
                 r.ST = DONE;
                 break;
@@ -532,6 +534,7 @@ SyncExecutor::End SyncExecutor::CopyFile(CopyJob& job, ErrorInfo& error) {
             return WithWritableParent(job.targetPath, [&] { return fs_->RemoveDirectory(job.targetPath); });
         });
         if (e == End::Done) {
+            directoryModes_.erase(job.targetPath);
             r.DropDatabase();
             job.targetRemoved = true;
         }

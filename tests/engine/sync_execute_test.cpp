@@ -409,7 +409,8 @@ TEST_F(ExecuteTest, DeletingANonEmptyDirectoryRemovesNothing) {
 }
 
 // A read-only source tree is copied completely and the copy ends with the source's modes;
-// a read-only target directory takes the new file and keeps its mode.
+// a read-only target directory takes the new file and keeps its mode; a read-only tree is
+// deleted completely.
 TEST_F(ExecuteTest, ReadOnlyTreesCopyAndKeepTheirModes) {
     for (const bool ownCopy : {true, false}) {
         SCOPED_TRACE(ownCopy ? "own copy" : "system copy");
@@ -420,10 +421,14 @@ TEST_F(ExecuteTest, ReadOnlyTreesCopyAndKeepTheirModes) {
         m.AddFile(u"/L/ro/sub/b.txt", "b", 0400);
         m.AddFile(u"/L/keep/new.txt", "n", 0444);
         m.AddDirectory(u"/R/keep", 0555);
+        m.AddFile(u"/R/old/sub/gone.txt", "g", 0444);
+        m.SetMode(u"/R/old/sub", 0555);
+        m.SetMode(u"/R/old", 0555);
         m.SetMode(u"/L/ro/sub", 0500);
         m.SetMode(u"/L/ro", 0555);
         m.SetMode(u"/L/keep", 0555);
         for (const char* p : {"ro", "ro/a.txt", "ro/sub", "ro/sub/b.txt", "keep/new.txt"}) t.Plan().Entry(p, CP_M);
+        for (const char* p : {"old", "old/sub", "old/sub/gone.txt"}) t.Plan().Entry(p, DEL_S);
         EXPECT_EQ(t.Execute(), RUN_FINISHED) << t.mem.Dump();
         EXPECT_EQ(t.mem.Dump(u"/R"),
                   "d 0755 /R\n"
