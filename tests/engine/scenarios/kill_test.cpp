@@ -70,7 +70,7 @@ Tree Initial(std::mt19937& rng, int files) {
 }
 
 // Changes on both sides for one round: changed, deleted and new files (conflicts and
-// changes against deletions among them) and a directory replaced by a file.
+// changes against deletions among them), and a directory replaced by a file or back.
 void Change(Pair& pair, std::mt19937& rng, int round) {
     const FileTime t = T(100 + round);
     for (const auto& [path, node] : pair.left.Read().entries) {
@@ -79,15 +79,23 @@ void Change(Pair& pair, std::mt19937& rng, int round) {
         if (r < 20) pair.left.Write(path, Contents(rng, SomeSize(rng)), t);
         else if (r < 25) pair.right.Write(path, Contents(rng, SomeSize(rng)), t + kSecond);
         else if (r < 28) pair.left.Remove(path);
-        if (r < 22 && r >= 20) pair.right.Remove(path);  // some changes meet a deletion
+        if (r >= 20 && r < 22) pair.right.Remove(path);  // some changes meet a deletion
     }
     for (int i = 0; i < 300; ++i) {
         Side& side = i % 4 == 0 ? pair.right : pair.left;
         side.Write("n" + std::to_string(round) + "/f" + std::to_string(i), Contents(rng, SomeSize(rng)), t);
     }
-    const std::string dir = "d" + std::to_string(10 + round % 30);
-    pair.right.RemoveTree(dir + "/s0");
-    pair.right.Write(dir + "/s0", "a file now", t);
+    // One directory of the right side becomes a file, or such a file a directory again.
+    const std::string path = "d" + std::to_string(10 + round % 30) + "/s0";
+    const Tree right = pair.right.Read();
+    const Node* now = right.Find(path);
+    if (now && now->kind == Node::Dir) {
+        pair.right.RemoveTree(path);
+        pair.right.Write(path, "a file now", t);
+    } else {
+        if (now) pair.right.Remove(path);
+        pair.right.Write(path + "/f", "a directory again", t);
+    }
 }
 
 TEST(KillTest, ASyncKilledAtRandomMomentsLosesNothing) {
@@ -131,7 +139,23 @@ TEST(KillTest, ASyncKilledAtRandomMomentsLosesNothing) {
             ++killed;
         }
         const std::string violations = CheckSyncInvariants(pair, before);
-        ASSERT_EQ(violations, "") << "after a kill " << (end.exited ? "that came too late" : "mid-run");
+        if (!violations.empty()) {
+            // What the killed run started from, for the entries that now differ.
+            const Tree left = pair.left.Read(), right = pair.right.Read();
+            std::string context;
+            for (const auto& [path, node] : left.entries) {
+                const Node* r = right.Find(path);
+                if (r && *r == node) continue;
+                auto code = before.plan.find(Bytes(RecordPath(path)));
+                const Node* bl = before.left.Find(path);
+                const Node* br = before.right.Find(path);
+                context += Printable(path) + ": plan " + (code == before.plan.end() ? "-" : Bytes(ActionCodeName(code->second))) +
+                           ", before left " + (bl ? std::to_string(bl->bytes.size()) + " bytes \"" + bl->bytes.substr(0, 12) + "\"" : "-") +
+                           ", before right " + (br ? std::to_string(br->bytes.size()) + " bytes \"" + br->bytes.substr(0, 12) + "\"" : "-") + "\n";
+            }
+            FAIL() << violations << "after a kill " << (end.exited ? "that came too late" : "mid-run") << "\n" << context
+                   << "engine-run's log:\n" << ReadText(err);
+        }
     }
     // The window adapts to the run's length, so nearly every round is a kill.
     EXPECT_GE(killed, kills / 2);

@@ -217,6 +217,27 @@ const std::vector<Case> kCases = {
        .plan = {{"caf\xE9.txt", CP_M}, {"line\nbreak", CP_M}, {"back\\slash", SKIP}},
        .left = {{"a", "1"}, {"caf\xE9.txt", "latin-1"}, {"line\nbreak", "newline"}, {"back\\slash", "not synchronisable"}},
        .right = Tree{{"a", "1"}, {"caf\xE9.txt", "latin-1"}, {"line\nbreak", "newline"}}}}},
+    // A user's file that only looks like a leftover of the program is synchronised, and
+    // so are hidden files.
+    {"HiddenFilesAndLookAlikesOfTemporaryFiles", {{"a", "1"}},
+     {{.change = [](Pair& p) {
+           p.left.Write(".hidden", "h", T(10));
+           p.left.Write(".wk~notes", "mine", T(10));
+           p.right.Write(".wk~abcdefgh.txt", "mine too", T(10));
+       },
+       .plan = {{".hidden", CP_M}, {".wk~notes", CP_M}, {".wk~abcdefgh.txt", CP_S}},
+       .left = {{"a", "1"}, {".hidden", "h"}, {".wk~notes", "mine"}, {".wk~abcdefgh.txt", "mine too"}}},
+      {.plan = {}, .left = {{"a", "1"}, {".hidden", "h"}, {".wk~notes", "mine"}, {".wk~abcdefgh.txt", "mine too"}}}}},
+    // Times far from now survive the copy exactly: the next scan finds both sides equal.
+    {"TimesLongAgoAndFarAhead", {{"a", "1"}},
+     {{.change = [](Pair& p) {
+           p.left.Write("1965", "old", T(-1862000000));
+           p.left.Write("2100", "new", T(2400000000));
+           p.right.Write("1601", "oldest", FileTime(10000000));
+       },
+       .plan = {{"1965", CP_M}, {"2100", CP_M}, {"1601", CP_S}},
+       .left = {{"a", "1"}, {"1965", "old"}, {"2100", "new"}, {"1601", "oldest"}}},
+      {.plan = {}, .left = {{"a", "1"}, {"1965", "old"}, {"2100", "new"}, {"1601", "oldest"}}}}},
     {"LinksAndFifosAreNeverCopiedNorDeleteAnything", {{"a", "1"}, {"x", "1"}},
      {{.change = [](Pair& p) {
            p.left.Link("l", "a");
