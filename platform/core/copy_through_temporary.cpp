@@ -32,8 +32,10 @@ bool CopyThroughTemporary(FileSystem& fs, const CString& source, const CString& 
     }
     // A directory at the target would only make the final rename fail; refuse before
     // copying any byte. A link at the target is fine: the rename replaces the link itself.
+    // Without replacing, the rename refuses whatever is there (183), so the look is spared:
+    // that is the copy of every new file, where it would be two calls for nothing.
     FindData existing;
-    if (fs.GetFindData(target, existing) && existing.kind == EntryKind::Directory) {
+    if (options.replaceExisting && fs.GetFindData(target, existing) && existing.kind == EntryKind::Directory) {
         SetLastError(win32::ERROR_ACCESS_DENIED);
         return false;
     }
