@@ -19,23 +19,22 @@ namespace plat {
 
 // How a child ended.
 struct ChildExit {
-    bool exited = false;   // returned from main or called exit: code is valid
-    int code = 0;          // exit code when exited
-    int signal = 0;        // the signal that ended it when not exited
+    bool exited = false;  // returned from main or called exit: code is valid
+    int code = 0;         // exit code when exited
+    int signal = 0;       // the signal that ended it when not exited
 };
 
 class ChildProcess {
 public:
-    static constexpr int kKill = 9;       // SIGKILL
-    static constexpr int kTerminate = 15; // SIGTERM
+    static constexpr int kKill = 9;        // SIGKILL
+    static constexpr int kTerminate = 15;  // SIGTERM
 
     // Starts program (a path; not looked up in PATH) with args (without the program
     // name, which becomes argv[0]) in the current environment. Standard output and
     // standard error go to the files named (created or truncated, mode 0644); an empty
     // name sends the stream to /dev/null. Standard input is /dev/null.
     static std::unique_ptr<ChildProcess> Start(const std::string& program, const std::vector<std::string>& args,
-                                               const std::string& stdoutPath = {},
-                                               const std::string& stderrPath = {});
+                                               const std::string& stdoutPath = {}, const std::string& stderrPath = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;

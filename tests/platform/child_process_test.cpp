@@ -1,13 +1,14 @@
 // Child processes: arguments and output reach the child, the exit code and a killing
 // signal come back, a program that cannot be started is an error, and a child that is
 // dropped unwaited is killed and reaped.
+#include "platform/core/child_process.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
 #include <string>
 
-#include "platform/core/child_process.h"
 #include "platform/core/win_error.h"
 #include "tests/platform/support/fs_test_env.h"
 
@@ -26,8 +27,8 @@ std::string ReadText(const std::string& path) {
 TEST(ChildProcessTest, ArgumentsOutputAndExitCode) {
     fstest::PosixEnv env;
     const std::string out = env.root().ToUtf8() + "/out", err = env.root().ToUtf8() + "/err";
-    auto child = ChildProcess::Start("/bin/sh", {"-c", "printf '%s|' \"$@\"; echo oops >&2; exit 3", "sh", "a b", "", "c"},
-                                     out, err);
+    auto child = ChildProcess::Start(
+        "/bin/sh", {"-c", "printf '%s|' \"$@\"; echo oops >&2; exit 3", "sh", "a b", "", "c"}, out, err);
     ASSERT_TRUE(child);
     ChildExit e;
     ASSERT_TRUE(child->Wait(e));
@@ -57,7 +58,10 @@ TEST(ChildProcessTest, AMissingProgramIsAnErrorAndAnUnwaitedChildIsReaped) {
     EXPECT_FALSE(ChildProcess::Start("/nonexistent/program", {}));
     EXPECT_EQ(GetLastError(), win32::ERROR_FILE_NOT_FOUND);
     // Dropped unwaited: the destructor kills and reaps at once (the child would sleep 30 s).
-    { auto child = ChildProcess::Start("/bin/sleep", {"30"}); ASSERT_TRUE(child); }
+    {
+        auto child = ChildProcess::Start("/bin/sleep", {"30"});
+        ASSERT_TRUE(child);
+    }
 }
 
 }  // namespace

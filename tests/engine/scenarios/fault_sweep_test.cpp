@@ -20,7 +20,7 @@ namespace {
 using namespace scenario;
 
 const Tree kInitial{{"keep.txt", "k"}, {"docs/a.txt", "a1"}, {"docs/b.txt", "b1"}, {"docs/sub/c.txt", "c1"},
-                    {"old/x", "x"},    {"old/y", "y"},       {"swap", "a file"},  {"tree/t", "t"},
+                    {"old/x", "x"},    {"old/y", "y"},       {"swap", "a file"},   {"tree/t", "t"},
                     {"both", "1"},     {"conf", "1"},        {"r.txt", "r"}};
 
 void Change(Pair& p) {
@@ -132,7 +132,8 @@ TEST_P(FaultSweepTest, EveryCallOfTheExecutionFailsOnce) {
         ASSERT_TRUE(r.executed) << r.LogText();
         before.plan = r.executedPlan;
         const std::string violations = CheckSyncInvariants(pair, before);
-        EXPECT_EQ(violations, "") << "failing call " << n << " of " << calls << ": " << failed << "\nlog:\n" << r.LogText();
+        EXPECT_EQ(violations, "") << "failing call " << n << " of " << calls << ": " << failed << "\nlog:\n"
+                                  << r.LogText();
         if (!violations.empty()) return;  // one report shows the fault; the rest would repeat it
     }
 }
@@ -180,13 +181,15 @@ TEST_P(RunSweepTest, EveryCallOutsideTheExecutionFailsOnce) {
 std::string AnswerName(Answer a) { return a == Answer::Abort ? "Abort" : a == Answer::Ignore ? "Ignore" : "Retry"; }
 
 INSTANTIATE_TEST_SUITE_P(Answers, FaultSweepTest,
-                         ::testing::Combine(::testing::Values(Answer::Abort, Answer::Ignore, Answer::Retry), ::testing::Bool()),
+                         ::testing::Combine(::testing::Values(Answer::Abort, Answer::Ignore, Answer::Retry),
+                                            ::testing::Bool()),
                          [](const ::testing::TestParamInfo<std::tuple<Answer, bool>>& info) {
                              return AnswerName(std::get<0>(info.param)) +
                                     (std::get<1>(info.param) ? "_OwnCopy" : "_SystemCopy");
                          });
 INSTANTIATE_TEST_SUITE_P(Answers, RunSweepTest,
-                         ::testing::Combine(::testing::Values(Answer::Abort, Answer::Ignore, Answer::Retry), ::testing::Bool()),
+                         ::testing::Combine(::testing::Values(Answer::Abort, Answer::Ignore, Answer::Retry),
+                                            ::testing::Bool()),
                          [](const ::testing::TestParamInfo<std::tuple<Answer, bool>>& info) {
                              return AnswerName(std::get<0>(info.param)) + (std::get<1>(info.param) ? "_Contents" : "");
                          });

@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <random>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -71,19 +71,28 @@ Tree Initial(std::mt19937& rng, int files) {
 
 // Changes on both sides for one round: changed, deleted and new files (conflicts and
 // changes against deletions among them), and a directory replaced by a file or back.
+//
+// A change must be visible to a comparison of sizes and times: a left write and a right
+// write never get the same time (left 3k, right 3k + 1 seconds), since a file rewritten
+// with the size and the time that its older contents had looks unchanged to any scan
+// without the content comparison.
 void Change(Pair& pair, std::mt19937& rng, int round) {
-    const FileTime t = T(100 + round);
+    const FileTime t = T(1000 + 3 * round);
     for (const auto& [path, node] : pair.left.Read().entries) {
         if (node.kind != Node::File) continue;
         const unsigned r = rng() % 100;
-        if (r < 20) pair.left.Write(path, Contents(rng, SomeSize(rng)), t);
-        else if (r < 25) pair.right.Write(path, Contents(rng, SomeSize(rng)), t + kSecond);
-        else if (r < 28) pair.left.Remove(path);
+        if (r < 20)
+            pair.left.Write(path, Contents(rng, SomeSize(rng)), t);
+        else if (r < 25)
+            pair.right.Write(path, Contents(rng, SomeSize(rng)), t + kSecond);
+        else if (r < 28)
+            pair.left.Remove(path);
         if (r >= 20 && r < 22) pair.right.Remove(path);  // some changes meet a deletion
     }
     for (int i = 0; i < 300; ++i) {
         Side& side = i % 4 == 0 ? pair.right : pair.left;
-        side.Write("n" + std::to_string(round) + "/f" + std::to_string(i), Contents(rng, SomeSize(rng)), t);
+        side.Write("n" + std::to_string(round) + "/f" + std::to_string(i), Contents(rng, SomeSize(rng)),
+                   &side == &pair.left ? t : t + kSecond);
     }
     // One directory of the right side becomes a file, or such a file a directory again.
     const std::string path = "d" + std::to_string(10 + round % 30) + "/s0";
@@ -91,10 +100,10 @@ void Change(Pair& pair, std::mt19937& rng, int round) {
     const Node* now = right.Find(path);
     if (now && now->kind == Node::Dir) {
         pair.right.RemoveTree(path);
-        pair.right.Write(path, "a file now", t);
+        pair.right.Write(path, "a file now", t + kSecond);
     } else {
         if (now) pair.right.Remove(path);
-        pair.right.Write(path + "/f", "a directory again", t);
+        pair.right.Write(path + "/f", "a directory again", t + kSecond);
     }
 }
 
@@ -123,13 +132,14 @@ TEST(KillTest, ASyncKilledAtRandomMomentsLosesNothing) {
         const std::string err = logs.Path("stderr").string();
         // Every other round copies with the own read/write loop instead of the system copy.
         const std::string ownCopy = round % 2 ? "CopyTraditional=1" : "CopyTraditional=0";
-        auto child = plat::ChildProcess::Start(tool, {"sync", Bytes(pair.profile), "--ambiguous=best", "--set", ownCopy},
-                                               {}, err);
+        auto child = plat::ChildProcess::Start(
+            tool, {"sync", Bytes(pair.profile), "--ambiguous=best", "--set", ownCopy}, {}, err);
         ASSERT_TRUE(child) << "cannot start " << tool;
         const auto start = Clock::now();
         const auto moment = start + std::chrono::duration<double>(window * (rng() % 1000) / 1000.0);
         plat::ChildExit end;
-        while (Clock::now() < moment && !child->HasEnded(end)) std::this_thread::sleep_for(std::chrono::microseconds(200));
+        while (Clock::now() < moment && !child->HasEnded(end))
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
         if (child->HasEnded(end)) {
             window = std::chrono::duration<double>(Clock::now() - start).count();
             EXPECT_TRUE(end.exited && end.code == 0) << "engine-run ended with " << end.code << ":\n" << ReadText(err);
@@ -149,12 +159,16 @@ TEST(KillTest, ASyncKilledAtRandomMomentsLosesNothing) {
                 auto code = before.plan.find(Bytes(RecordPath(path)));
                 const Node* bl = before.left.Find(path);
                 const Node* br = before.right.Find(path);
-                context += Printable(path) + ": plan " + (code == before.plan.end() ? "-" : Bytes(ActionCodeName(code->second))) +
-                           ", before left " + (bl ? std::to_string(bl->bytes.size()) + " bytes \"" + bl->bytes.substr(0, 12) + "\"" : "-") +
-                           ", before right " + (br ? std::to_string(br->bytes.size()) + " bytes \"" + br->bytes.substr(0, 12) + "\"" : "-") + "\n";
+                context +=
+                    Printable(path) + ": plan " +
+                    (code == before.plan.end() ? "-" : Bytes(ActionCodeName(code->second))) + ", before left " +
+                    (bl ? std::to_string(bl->bytes.size()) + " bytes \"" + bl->bytes.substr(0, 12) + "\"" : "-") +
+                    ", before right " +
+                    (br ? std::to_string(br->bytes.size()) + " bytes \"" + br->bytes.substr(0, 12) + "\"" : "-") + "\n";
             }
-            FAIL() << violations << "after a kill " << (end.exited ? "that came too late" : "mid-run") << "\n" << context
-                   << "engine-run's log:\n" << ReadText(err);
+            FAIL() << violations << "after a kill " << (end.exited ? "that came too late" : "mid-run") << "\n"
+                   << context << "engine-run's log:\n"
+                   << ReadText(err);
         }
     }
     // The window adapts to the run's length, so nearly every round is a kill.

@@ -23,20 +23,20 @@ using namespace scenario;
 struct Step {
     std::function<void(Pair&)> change;  // file operations before the synchronisation
     SyncOptions options;
-    PlanSpec plan;                      // the plan of the scan (unnamed entries EQUAL)
+    PlanSpec plan;  // the plan of the scan (unnamed entries EQUAL)
     Tree left;
-    std::optional<Tree> right;          // none: the same as left
-    bool scanCancelled = false;         // the scan must end cancelled (nothing executed)
-    std::optional<RunResult> run;       // the execution's result when it matters
+    std::optional<Tree> right;                            // none: the same as left
+    bool scanCancelled = false;                           // the scan must end cancelled (nothing executed)
+    std::optional<RunResult> run;                         // the execution's result when it matters
     std::function<void(Pair&, const SyncResult&)> check;  // anything else to look at
 };
 
 struct Case {
     const char* name;
-    Tree initial;                       // both sides, synchronised before the first step
+    Tree initial;  // both sides, synchronised before the first step
     std::vector<Step> steps;
-    bool memoryOnly = false;            // needs what only the in-memory file system can do
-    std::function<void(Pair&)> setup;   // before the initial synchronisation
+    bool memoryOnly = false;           // needs what only the in-memory file system can do
+    std::function<void(Pair&)> setup;  // before the initial synchronisation
 };
 
 // The record path of a test path, as plan and status keys are written.
@@ -51,33 +51,41 @@ void ExpectStatus(const SyncResult& r, const std::string& path, SyncStatus statu
 const std::string kBig(200000, 'b');
 
 const std::vector<Case> kCases = {
-    {"NewOnTheLeft", {{"a", "1"}},
+    {"NewOnTheLeft",
+     {{"a", "1"}},
      {{.change = [](Pair& p) { p.left.Write("docs/b", "2", T(10)); },
        .plan = {{"docs", CP_M}, {"docs/b", CP_M}},
        .left = {{"a", "1"}, {"docs/b", "2"}}}}},
-    {"NewOnTheRight", {{"a", "1"}},
+    {"NewOnTheRight",
+     {{"a", "1"}},
      {{.change = [](Pair& p) { p.right.Write("b", "2", T(10)); },
        .plan = {{"b", CP_S}},
        .left = {{"a", "1"}, {"b", "2"}}}}},
-    {"ChangedOnOneSide", {{"a", "1"}, {"b", "1"}},
-     {{.change = [](Pair& p) {
-           p.left.Write("a", "left", T(10));
-           p.right.Write("b", "right", T(10));
-       },
+    {"ChangedOnOneSide",
+     {{"a", "1"}, {"b", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.left.Write("a", "left", T(10));
+               p.right.Write("b", "right", T(10));
+           },
        .plan = {{"a", CP_M}, {"b", CP_S}},
        .left = {{"a", "left"}, {"b", "right"}}}}},
-    {"DeletedOnOneSide", {{"a", "1"}, {"b", "1"}, {"d/c", "1"}},
-     {{.change = [](Pair& p) {
-           p.left.Remove("a");
-           p.right.RemoveTree("d");
-       },
+    {"DeletedOnOneSide",
+     {{"a", "1"}, {"b", "1"}, {"d/c", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.left.Remove("a");
+               p.right.RemoveTree("d");
+           },
        .plan = {{"a", DEL_S}, {"d", DEL_M}, {"d/c", DEL_M}},
        .left = {{"b", "1"}}}}},
-    {"ChangedOnBothIsAConflictUntilTheBestChoice", {{"a", "1"}},
-     {{.change = [](Pair& p) {
-           p.left.Write("a", "left", T(10));
-           p.right.Write("a", "right", T(20));
-       },
+    {"ChangedOnBothIsAConflictUntilTheBestChoice",
+     {{"a", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.left.Write("a", "left", T(10));
+               p.right.Write("a", "right", T(20));
+           },
        .plan = {{"a", AMBIGUOUS}},
        .left = {{"a", "left"}},
        .right = Tree{{"a", "right"}}},
@@ -85,62 +93,75 @@ const std::vector<Case> kCases = {
        .plan = {{"a", AMBIGUOUS}},
        .left = {{"a", "right"}},
        .check = [](Pair&, const SyncResult& r) { EXPECT_EQ(r.executedPlan.at("A"), CP_S) << "the newer side wins"; }}}},
-    {"AChangeSurvivesADeleteOnTheOtherSide", {{"a", "1"}, {"b", "1"}},
-     {{.change = [](Pair& p) {
-           p.left.Write("a", "changed", T(10));
-           p.right.Remove("a");
-           p.right.Write("b", "changed", T(10));
-           p.left.Remove("b");
-       },
+    {"AChangeSurvivesADeleteOnTheOtherSide",
+     {{"a", "1"}, {"b", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.left.Write("a", "changed", T(10));
+               p.right.Remove("a");
+               p.right.Write("b", "changed", T(10));
+               p.left.Remove("b");
+           },
        .plan = {{"a", CP_M}, {"b", CP_S}},
        .left = {{"a", "changed"}, {"b", "changed"}}}}},
-    {"DeletedOnBothLeavesTheDatabase", {{"a", "1"}, {"b", "1"}},
-     {{.change = [](Pair& p) {
-           p.left.Remove("a");
-           p.right.Remove("a");
-       },
+    {"DeletedOnBothLeavesTheDatabase",
+     {{"a", "1"}, {"b", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.left.Remove("a");
+               p.right.Remove("a");
+           },
        .plan = {{"a", DEL_D}},
        .left = {{"b", "1"}}},
       {.plan = {},
        .left = {{"b", "1"}},
        .check = [](Pair&, const SyncResult& r) { EXPECT_FALSE(r.plan.count("A")) << "dropped from the database"; }}}},
-    {"CreatedOnBothEqual", {{"a", "1"}},
-     {{.change = [](Pair& p) {
-           p.left.Write("n", "same", T(10));
-           p.right.Write("n", "same", T(10));
-       },
+    {"CreatedOnBothEqual",
+     {{"a", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.left.Write("n", "same", T(10));
+               p.right.Write("n", "same", T(10));
+           },
        .options = {.best = true},
        .plan = {{"n", AMBIGUOUS}},
        .left = {{"a", "1"}, {"n", "same"}},
        .check = [](Pair&, const SyncResult& r) { EXPECT_EQ(r.executedPlan.at("N"), UPDATE_D); }},
       {.plan = {}, .left = {{"a", "1"}, {"n", "same"}}}}},
-    {"CreatedOnBothDifferent", {{"a", "1"}},
-     {{.change = [](Pair& p) {
-           p.left.Write("n", "left", T(10));
-           p.right.Write("n", "right!", T(10));
-       },
+    {"CreatedOnBothDifferent",
+     {{"a", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.left.Write("n", "left", T(10));
+               p.right.Write("n", "right!", T(10));
+           },
        .plan = {{"n", AMBIGUOUS}},
        .left = {{"a", "1"}, {"n", "left"}},
        .right = Tree{{"a", "1"}, {"n", "right!"}}},
       {.options = {.best = true},
        .plan = {{"n", AMBIGUOUS}},
        .left = {{"a", "1"}, {"n", "right!"}},
-       .check = [](Pair&, const SyncResult& r) { EXPECT_EQ(r.executedPlan.at("N"), CP_S) << "equal times: the larger"; }}}},
-    {"TouchedOnlyIsCopiedByTime", {{"a", "1"}},
+       .check = [](Pair&,
+                   const SyncResult& r) { EXPECT_EQ(r.executedPlan.at("N"), CP_S) << "equal times: the larger"; }}}},
+    {"TouchedOnlyIsCopiedByTime",
+     {{"a", "1"}},
      {{.change = [](Pair& p) { p.left.Touch("a", T(30)); }, .plan = {{"a", CP_M}}, .left = {{"a", "1"}}},
       {.plan = {}, .left = {{"a", "1"}}}}},
-    {"TouchedOnlyWithContentsOnlyUpdatesTheDatabase", {{"a", "1"}},
+    {"TouchedOnlyWithContentsOnlyUpdatesTheDatabase",
+     {{"a", "1"}},
      {{.change = [](Pair& p) { p.left.Touch("a", T(30)); },
        .options = {.contents = true},
        .plan = {{"a", UPDATE_D}},
        .left = {{"a", "1"}}},
       {.plan = {}, .left = {{"a", "1"}}}}},
-    {"TimeWithinAndBeyondTheTolerance", {{"a", "1"}, {"b", "1"}},
-     {{.change = [](Pair& p) {
-           p.settings.timeTolerance = 2000;
-           p.left.Touch("a", T(0) + 19000000);  // 1.9 s
-           p.left.Touch("b", T(0) + 20000000);  // 2.0 s
-       },
+    {"TimeWithinAndBeyondTheTolerance",
+     {{"a", "1"}, {"b", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.settings.timeTolerance = 2000;
+               p.left.Touch("a", T(0) + 19000000);  // 1.9 s
+               p.left.Touch("b", T(0) + 20000000);  // 2.0 s
+           },
        .plan = {{"b", CP_M}},
        .left = {{"a", "1"}, {"b", "1"}}}}},
     {.name = "OneHourShiftOnAFatSideIsCompensated",
@@ -157,114 +178,139 @@ const std::vector<Case> kCases = {
      .steps = {{.change = [](Pair& p) { p.left.ShiftAllTimes(kHour); }, .plan = {{"a", CP_M}}, .left = {{"a", "1"}}}},
      .memoryOnly = true,
      .setup = [](Pair& p) { p.Memory()->SetFileSystemName(u"FAT"); }},
-    {"DirectoryReplacedByAFile", {{"d/f", "1"}, {"e", "1"}},
-     {{.change = [](Pair& p) {
-           p.left.RemoveTree("d");
-           p.left.Write("d", "now a file", T(10));
-       },
+    {"DirectoryReplacedByAFile",
+     {{"d/f", "1"}, {"e", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.left.RemoveTree("d");
+               p.left.Write("d", "now a file", T(10));
+           },
        .plan = {{"d", CP_M}, {"d/f", DEL_S}},
        .left = {{"d", "now a file"}, {"e", "1"}}}}},
-    {"FileReplacedByADirectory", {{"d", "a file"}, {"e", "1"}},
-     {{.change = [](Pair& p) {
-           p.right.Remove("d");
-           p.right.Write("d/f", "inside", T(10));
-       },
+    {"FileReplacedByADirectory",
+     {{"d", "a file"}, {"e", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.right.Remove("d");
+               p.right.Write("d/f", "inside", T(10));
+           },
        .plan = {{"d", CP_S}, {"d/f", CP_S}},
        .left = {{"d/f", "inside"}, {"e", "1"}}}}},
     // The file's best choice clears the directory; an entry below it that is gone from
     // both sides only leaves the database (nothing to delete, no error).
-    {"BestChoiceOfANewerFileOverAChangedDirectory", {{"d/s0/f1", "1"}, {"d/s0/f2", "1"}, {"d/s0/f3", "1"}},
-     {{.change = [](Pair& p) {
-           p.left.Write("d/s0/f1", "changed", T(10));
-           p.left.Remove("d/s0/f3");
-           p.right.RemoveTree("d/s0");
-           p.right.Write("d/s0", "a newer file", T(20));
-       },
+    {"BestChoiceOfANewerFileOverAChangedDirectory",
+     {{"d/s0/f1", "1"}, {"d/s0/f2", "1"}, {"d/s0/f3", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.left.Write("d/s0/f1", "changed", T(10));
+               p.left.Remove("d/s0/f3");
+               p.right.RemoveTree("d/s0");
+               p.right.Write("d/s0", "a newer file", T(20));
+           },
        .options = {.best = true},
        .plan = {{"d/s0", AMBIGUOUS}, {"d/s0/f1", AMBIGUOUS}, {"d/s0/f2", DEL_M}, {"d/s0/f3", DEL_D}},
        .left = {{"d/s0", "a newer file"}},
        .run = RUN_FINISHED,
        .check = [](Pair&, const SyncResult& r) { EXPECT_EQ(r.executedPlan.at(Key("d/s0/f3")), DEL_D); }},
       {.plan = {}, .left = {{"d/s0", "a newer file"}}, .run = RUN_FINISHED}}},
-    {"DirectoryDeletedWithANewFileInsideOnTheOtherSide", {{"d/a", "1"}, {"e", "1"}},
-     {{.change = [](Pair& p) {
-           p.left.RemoveTree("d");
-           p.right.Write("d/new", "keep me", T(10));
-       },
+    {"DirectoryDeletedWithANewFileInsideOnTheOtherSide",
+     {{"d/a", "1"}, {"e", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.left.RemoveTree("d");
+               p.right.Write("d/new", "keep me", T(10));
+           },
        .plan = {{"d", CP_S}, {"d/a", DEL_S}, {"d/new", CP_S}},
        .left = {{"d/new", "keep me"}, {"e", "1"}}}}},
-    {"CaseOnlyRename", {{"readme.txt", "1"}},
+    {"CaseOnlyRename",
+     {{"readme.txt", "1"}},
      {{.change = [](Pair& p) { p.left.Rename("readme.txt", "README.txt"); },
        .plan = {{"readme.txt", CP_M}},
        .left = {{"README.txt", "1"}},
        .right = Tree{{"readme.txt", "1"}}},
       {.plan = {}, .left = {{"README.txt", "1"}}, .right = Tree{{"readme.txt", "1"}}}}},
-    {"NamesDifferingOnlyInCaseAreLeftAlone", {{"a", "1"}},
-     {{.change = [](Pair& p) {
-           p.left.Write("x.txt", "lower", T(10));
-           p.left.Write("X.TXT", "upper", T(10));
-       },
+    {"NamesDifferingOnlyInCaseAreLeftAlone",
+     {{"a", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.left.Write("x.txt", "lower", T(10));
+               p.left.Write("X.TXT", "upper", T(10));
+           },
        .plan = {{"x.txt", SKIP}},
        .left = {{"a", "1"}, {"x.txt", "lower"}, {"X.TXT", "upper"}},
        .right = Tree{{"a", "1"}},
        .check = [](Pair&, const SyncResult& r) { EXPECT_FALSE(r.Problems().empty()) << "a warning names them"; }}}},
-    {"NamesWithOtherBytesNewlinesAndBackslashes", {{"a", "1"}},
-     {{.change = [](Pair& p) {
-           p.left.Write("caf\xE9.txt", "latin-1", T(10));
-           p.left.Write("line\nbreak", "newline", T(10));
-           p.left.Write("back\\slash", "not synchronisable", T(10));
-       },
+    {"NamesWithOtherBytesNewlinesAndBackslashes",
+     {{"a", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.left.Write("caf\xE9.txt", "latin-1", T(10));
+               p.left.Write("line\nbreak", "newline", T(10));
+               p.left.Write("back\\slash", "not synchronisable", T(10));
+           },
        .plan = {{"caf\xE9.txt", CP_M}, {"line\nbreak", CP_M}, {"back\\slash", SKIP}},
-       .left = {{"a", "1"}, {"caf\xE9.txt", "latin-1"}, {"line\nbreak", "newline"}, {"back\\slash", "not synchronisable"}},
+       .left =
+           {{"a", "1"}, {"caf\xE9.txt", "latin-1"}, {"line\nbreak", "newline"}, {"back\\slash", "not synchronisable"}},
        .right = Tree{{"a", "1"}, {"caf\xE9.txt", "latin-1"}, {"line\nbreak", "newline"}}}}},
     // A user's file that only looks like a leftover of the program is synchronised, and
     // so are hidden files.
-    {"HiddenFilesAndLookAlikesOfTemporaryFiles", {{"a", "1"}},
-     {{.change = [](Pair& p) {
-           p.left.Write(".hidden", "h", T(10));
-           p.left.Write(".wk~notes", "mine", T(10));
-           p.right.Write(".wk~abcdefgh.txt", "mine too", T(10));
-       },
+    {"HiddenFilesAndLookAlikesOfTemporaryFiles",
+     {{"a", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.left.Write(".hidden", "h", T(10));
+               p.left.Write(".wk~notes", "mine", T(10));
+               p.right.Write(".wk~abcdefgh.txt", "mine too", T(10));
+           },
        .plan = {{".hidden", CP_M}, {".wk~notes", CP_M}, {".wk~abcdefgh.txt", CP_S}},
        .left = {{"a", "1"}, {".hidden", "h"}, {".wk~notes", "mine"}, {".wk~abcdefgh.txt", "mine too"}}},
       {.plan = {}, .left = {{"a", "1"}, {".hidden", "h"}, {".wk~notes", "mine"}, {".wk~abcdefgh.txt", "mine too"}}}}},
     // Times far from now survive the copy exactly: the next scan finds both sides equal.
-    {"TimesLongAgoAndFarAhead", {{"a", "1"}},
-     {{.change = [](Pair& p) {
-           p.left.Write("1965", "old", T(-1862000000));
-           p.left.Write("2100", "new", T(2400000000));
-           p.right.Write("1601", "oldest", FileTime(10000000));
-       },
+    {"TimesLongAgoAndFarAhead",
+     {{"a", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.left.Write("1965", "old", T(-1862000000));
+               p.left.Write("2100", "new", T(2400000000));
+               p.right.Write("1601", "oldest", FileTime(10000000));
+           },
        .plan = {{"1965", CP_M}, {"2100", CP_M}, {"1601", CP_S}},
        .left = {{"a", "1"}, {"1965", "old"}, {"2100", "new"}, {"1601", "oldest"}}},
       {.plan = {}, .left = {{"a", "1"}, {"1965", "old"}, {"2100", "new"}, {"1601", "oldest"}}}}},
-    {"LinksAndFifosAreNeverCopiedNorDeleteAnything", {{"a", "1"}, {"x", "1"}},
-     {{.change = [](Pair& p) {
-           p.left.Link("l", "a");
-           p.left.Fifo("p");
-           p.left.Remove("x");
-           p.left.Link("x", "a");  // a synchronised file replaced by a link
-           p.right.Link("dl", "/");
-       },
+    {"LinksAndFifosAreNeverCopiedNorDeleteAnything",
+     {{"a", "1"}, {"x", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.left.Link("l", "a");
+               p.left.Fifo("p");
+               p.left.Remove("x");
+               p.left.Link("x", "a");  // a synchronised file replaced by a link
+               p.right.Link("dl", "/");
+           },
        .plan = {{"l", SKIP}, {"p", SKIP}, {"x", SKIP}, {"dl", SKIP}},
        .left = {{"a", "1"}, Link("l"), Special("p"), Link("x")},
        .right = Tree{{"a", "1"}, {"x", "1"}, Link("dl")}}}},
-    {"AProtectedSubtreeIsLeftAlone", {{"keep/a", "1"}, {"keep/b", "1"}, {"other", "1"}},
-     {{.change = [](Pair& p) {
-           p.EditProfile([](CSyncDataBase& db) { db.protectionFilters.AddRule(u"KEEP", ProtectionRule::ACTIVE); });
-           p.left.Remove("keep/a");
-           p.left.Write("keep/b", "changed", T(10));
-           p.right.Write("keep/c", "new", T(10));
-           p.left.Write("other", "changed", T(10));
-       },
+    {"AProtectedSubtreeIsLeftAlone",
+     {{"keep/a", "1"}, {"keep/b", "1"}, {"other", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.EditProfile([](CSyncDataBase& db) { db.protectionFilters.AddRule(u"KEEP", ProtectionRule::ACTIVE); });
+               p.left.Remove("keep/a");
+               p.left.Write("keep/b", "changed", T(10));
+               p.right.Write("keep/c", "new", T(10));
+               p.left.Write("other", "changed", T(10));
+           },
        .plan = {{"keep/a", SKIP}, {"keep/b", SKIP}, {"keep/c", SKIP}, {"other", CP_M}},
        .left = {{"keep/b", "changed"}, {"other", "changed"}},
        .right = Tree{{"keep/a", "1"}, {"keep/b", "1"}, {"keep/c", "new"}, {"other", "changed"}}}}},
-    {"AnUnreadableSubdirectoryDeletesNothing", {{"sub/a", "1"}, {"sub/deep/b", "1"}, {"c", "1"}},
-     {{.change = [](Pair& p) {
-           p.faults.FailOn(plat::FsOp::ListDirectory, p.left.Path("sub"), 5, plat::PathMatch::Prefix, plat::Repeat::Always);
-           p.left.Write("c", "changed", T(10));
-       },
+    {"AnUnreadableSubdirectoryDeletesNothing",
+     {{"sub/a", "1"}, {"sub/deep/b", "1"}, {"c", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.faults.FailOn(plat::FsOp::ListDirectory, p.left.Path("sub"), 5, plat::PathMatch::Prefix,
+                               plat::Repeat::Always);
+               p.left.Write("c", "changed", T(10));
+           },
        .plan = {},
        .left = {{"sub/a", "1"}, {"sub/deep/b", "1"}, {"c", "changed"}},
        .right = Tree{{"sub/a", "1"}, {"sub/deep/b", "1"}, {"c", "1"}},
@@ -272,70 +318,82 @@ const std::vector<Case> kCases = {
       {.change = [](Pair& p) { p.settings.ignoreInaccessible = true; },
        .plan = {{"sub/a", SKIP}, {"sub/deep", SKIP}, {"sub/deep/b", SKIP}, {"c", CP_M}},
        .left = {{"sub/a", "1"}, {"sub/deep/b", "1"}, {"c", "changed"}}}}},
-    {"ARootThatDisappearedDeletesNothing", {{"a", "1"}, {"d/b", "1"}},
+    {"ARootThatDisappearedDeletesNothing",
+     {{"a", "1"}, {"d/b", "1"}},
      {{.change = [](Pair& p) { p.left.RemoveRoot(); },
        .plan = {},
        .left = {},
        .right = Tree{{"a", "1"}, {"d/b", "1"}},
        .scanCancelled = true,
        .check = [](Pair&, const SyncResult& r) { EXPECT_FALSE(r.Problems().empty()) << "an error names the root"; }}}},
-    {"AnEmptyRootWithDatabaseEntriesDeletesNothing", {{"a", "1"}, {"d/b", "1"}},
+    {"AnEmptyRootWithDatabaseEntriesDeletesNothing",
+     {{"a", "1"}, {"d/b", "1"}},
      {{.change = [](Pair& p) { p.left.Clear(); },
        .plan = {},
        .left = {},
        .right = Tree{{"a", "1"}, {"d/b", "1"}},
        .scanCancelled = true,
        .check = [](Pair&, const SyncResult& r) { EXPECT_FALSE(r.Problems().empty()) << "an error names the root"; }}}},
-    {"AReadOnlyTargetIsReplaced", {{"a", "1"}, {"ro/b", "1"}},
-     {{.change = [](Pair& p) {
-           p.left.Chmod("a", 0444);  // copied with its mode: the right one is read-only too
-           p.right.Chmod("ro", 0555);
-           p.left.Write("ro/b", "new", T(10));
-           p.left.Write("ro/c", "new", T(10));
-       },
+    {"AReadOnlyTargetIsReplaced",
+     {{"a", "1"}, {"ro/b", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.left.Chmod("a", 0444);  // copied with its mode: the right one is read-only too
+               p.right.Chmod("ro", 0555);
+               p.left.Write("ro/b", "new", T(10));
+               p.left.Write("ro/c", "new", T(10));
+           },
        .plan = {{"a", CP_M}, {"ro/b", CP_M}, {"ro/c", CP_M}},
        .left = {{"a", "1"}, {"ro/b", "new"}, {"ro/c", "new"}},
-       .check = [](Pair& p, const SyncResult&) {
-           plat::FindData fd;
-           ASSERT_TRUE(p.Base().GetFindData(p.right.Path("ro"), fd));
-           EXPECT_EQ(fd.mode, 0555u) << "the directory's mode is restored";
-           ASSERT_TRUE(p.Base().GetFindData(p.right.Path("a"), fd));
-           EXPECT_EQ(fd.mode, 0444u);
-       }},
-      {.change = [](Pair& p) {
-           p.left.Remove("a");
-           p.left.Write("a", "new", T(20), 0444);
-       },
+       .check =
+           [](Pair& p, const SyncResult&) {
+               plat::FindData fd;
+               ASSERT_TRUE(p.Base().GetFindData(p.right.Path("ro"), fd));
+               EXPECT_EQ(fd.mode, 0555u) << "the directory's mode is restored";
+               ASSERT_TRUE(p.Base().GetFindData(p.right.Path("a"), fd));
+               EXPECT_EQ(fd.mode, 0444u);
+           }},
+      {.change =
+           [](Pair& p) {
+               p.left.Remove("a");
+               p.left.Write("a", "new", T(20), 0444);
+           },
        .plan = {{"a", CP_M}},
        .left = {{"a", "new"}, {"ro/b", "new"}, {"ro/c", "new"}}}}},
-    {"AFileChangingWhileItIsCopiedFailsAndIsCopiedNextTime", {{"a", "1"}},
-     {{.change = [](Pair& p) {
-           p.settings.copyBufferSize = 4096;
-           p.left.Write("big", kBig, T(10));
-           int reads = 0;
-           p.faults.SetCallHook([&p, reads](plat::FsOp op, const CString& path) mutable {
-               if (op == plat::FsOp::FileRead && path == p.left.Path("big") && ++reads == 2)
-                   p.left.Write("big", kBig + "grown", T(20));
-           });
-       },
+    {"AFileChangingWhileItIsCopiedFailsAndIsCopiedNextTime",
+     {{"a", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.settings.copyBufferSize = 4096;
+               p.left.Write("big", kBig, T(10));
+               int reads = 0;
+               p.faults.SetCallHook([&p, reads](plat::FsOp op, const CString& path) mutable {
+                   if (op == plat::FsOp::FileRead && path == p.left.Path("big") && ++reads == 2)
+                       p.left.Write("big", kBig + "grown", T(20));
+               });
+           },
        .plan = {{"big", CP_M}},
        .left = {{"a", "1"}, {"big", kBig + "grown"}},
        .right = Tree{{"a", "1"}},
-       .check = [](Pair& p, const SyncResult& r) {
-           p.faults.SetCallHook({});
-           ExpectStatus(r, "big", FAILED);
-           EXPECT_TRUE(p.right.Read(true).Temporaries().empty());
-       }},
+       .check =
+           [](Pair& p, const SyncResult& r) {
+               p.faults.SetCallHook({});
+               ExpectStatus(r, "big", FAILED);
+               EXPECT_TRUE(p.right.Read(true).Temporaries().empty());
+           }},
       {.plan = {{"big", CP_M}}, .left = {{"a", "1"}, {"big", kBig + "grown"}}, .run = RUN_FINISHED}}},
-    {"AnInterruptedExecutionIsCompletedByTheNextRun", {{"a", "1"}},
-     {{.change = [](Pair& p) {
-           for (const char* f : {"f1", "f2", "f3", "f4", "f5"}) p.left.Write(f, f, T(10));
-       },
-       .options = {.beforeExecute = [](ScriptedWatcher& w) {
-           w.onEvent = [&w, done = 0](std::uint32_t event, std::uintptr_t) mutable {
-               if (event == WATCHER_EVENT_ITEM_DONE && ++done == 3) w.watcher.RequestCancel();
-           };
-       }},
+    {"AnInterruptedExecutionIsCompletedByTheNextRun",
+     {{"a", "1"}},
+     {{.change =
+           [](Pair& p) {
+               for (const char* f : {"f1", "f2", "f3", "f4", "f5"}) p.left.Write(f, f, T(10));
+           },
+       .options = {.beforeExecute =
+                       [](ScriptedWatcher& w) {
+                           w.onEvent = [&w, done = 0](std::uint32_t event, std::uintptr_t) mutable {
+                               if (event == WATCHER_EVENT_ITEM_DONE && ++done == 3) w.watcher.RequestCancel();
+                           };
+                       }},
        .plan = {{"f1", CP_M}, {"f2", CP_M}, {"f3", CP_M}, {"f4", CP_M}, {"f5", CP_M}},
        .left = {{"a", "1"}, {"f1", "f1"}, {"f2", "f2"}, {"f3", "f3"}, {"f4", "f4"}, {"f5", "f5"}},
        .right = Tree{{"a", "1"}, {"f1", "f1"}, {"f2", "f2"}},
@@ -367,7 +425,9 @@ TEST_P(TwoWayTest, Scenario) {
             EXPECT_FALSE(r.executed);
         } else {
             ASSERT_EQ(r.scan, 0u) << r.LogText();
-            EXPECT_EQ(PlanDifference(step.plan, r.plan), "") << "plan:\n" << PrintPlan(r.plan) << "log:\n" << r.LogText();
+            EXPECT_EQ(PlanDifference(step.plan, r.plan), "") << "plan:\n"
+                                                             << PrintPlan(r.plan) << "log:\n"
+                                                             << r.LogText();
             if (step.run) {
                 EXPECT_EQ(r.run, *step.run) << r.LogText();
             }

@@ -42,8 +42,10 @@ std::string PlanDifference(const PlanSpec& want, const Plan& got) {
     std::ostringstream s;
     for (const auto& [path, code] : wanted) {
         auto it = got.find(path);
-        if (it == got.end()) s << "  missing " << Printable(path) << "=" << Name(code) << "\n";
-        else if (it->second != code) s << "  " << Printable(path) << ": want " << Name(code) << ", got " << Name(it->second) << "\n";
+        if (it == got.end())
+            s << "  missing " << Printable(path) << "=" << Name(code) << "\n";
+        else if (it->second != code)
+            s << "  " << Printable(path) << ": want " << Name(code) << ", got " << Name(it->second) << "\n";
     }
     for (const auto& [path, code] : got)
         if (!wanted.count(path) && code != EQUAL) s << "  unexpected " << Printable(path) << "=" << Name(code) << "\n";
@@ -152,8 +154,9 @@ void Side::ShiftAllTimes(FileTime delta) {
     Clear();
     for (const Saved& s : saved) {
         const FileTime t = s.data.lastWriteTime + delta;
-        const bool ok = s.data.kind == plat::EntryKind::Directory ? memory_->AddDirectory(Path(s.path), s.data.mode, t)
-                                                                   : memory_->AddFile(Path(s.path), s.bytes, s.data.mode, t);
+        const bool ok = s.data.kind == plat::EntryKind::Directory
+                            ? memory_->AddDirectory(Path(s.path), s.data.mode, t)
+                            : memory_->AddFile(Path(s.path), s.bytes, s.data.mode, t);
         ASSERT_TRUE(ok) << Printable(s.path);
     }
 }
@@ -191,13 +194,19 @@ void Side::Fifo(const std::string& path) {
 void Side::Build(const Tree& tree, FileTime time) {
     for (const auto& [path, node] : tree.entries) {
         switch (node.kind) {
-        case Node::File: Write(path, node.bytes, time); break;
-        case Node::Dir:
-        case Node::Unlisted:
-            if (fs_.GetFileAttributes(Path(path)) == plat::INVALID_FILE_ATTRIBUTES) MakeDir(path);
-            break;
-        case Node::Link: Link(path, "target"); break;
-        case Node::Special: Fifo(path); break;
+            case Node::File:
+                Write(path, node.bytes, time);
+                break;
+            case Node::Dir:
+            case Node::Unlisted:
+                if (fs_.GetFileAttributes(Path(path)) == plat::INVALID_FILE_ATTRIBUTES) MakeDir(path);
+                break;
+            case Node::Link:
+                Link(path, "target");
+                break;
+            case Node::Special:
+                Fifo(path);
+                break;
         }
     }
 }
@@ -220,8 +229,10 @@ Pair::Pair(Backend b)
     CSyncDataBase db(nullptr);
     db.SetFileSystem(&faults);
     ErrorInfo error;
-    if (db.Create(left.root, right.root, error) != 0) ADD_FAILURE() << "create failed";
-    else if (!Save(db)) ADD_FAILURE() << "the new profile was not saved";
+    if (db.Create(left.root, right.root, error) != 0)
+        ADD_FAILURE() << "create failed";
+    else if (!Save(db))
+        ADD_FAILURE() << "the new profile was not saved";
 }
 
 Pair::~Pair() = default;
@@ -230,7 +241,9 @@ bool Pair::Load(CSyncDataBase& db, std::string* why) {
     ErrorInfo error;
     FileReader reader(faults, profile);
     if (!CheckSignature(reader, &error)) {
-        if (why) *why = "signature check failed: (" + std::to_string(error.category) + ", " + std::to_string(error.code) + ")";
+        if (why)
+            *why =
+                "signature check failed: (" + std::to_string(error.category) + ", " + std::to_string(error.code) + ")";
         return false;
     }
     if (!db.Load(reader, nullptr, nullptr, nullptr, nullptr, error)) {
@@ -316,7 +329,8 @@ SyncResult Pair::Run(const SyncOptions& options, bool execute) {
             result.executed = true;
             if (options.afterExecute) options.afterExecute();
             result.saved = Save(db);
-            for (const ProxyEntry& e : proxy.Entries()) result.status[Bytes(e.node->record.GetPath())] = e.node->record.ST;
+            for (const ProxyEntry& e : proxy.Entries())
+                result.status[Bytes(e.node->record.GetPath())] = e.node->record.ST;
         }
     }
     logger.RemoveView(&log);

@@ -73,12 +73,12 @@ struct SyncOptions {
 
 struct SyncResult {
     bool loaded = false;
-    std::uint32_t scan = 1;     // 0 finished, 1 cancelled
+    std::uint32_t scan = 1;  // 0 finished, 1 cancelled
     bool executed = false;
     RunResult run = RUN_FINISHED;
     bool saved = false;
-    Plan plan;                  // AC of every entry after the scan
-    Plan executedPlan;          // AC handed to the execution (after a best choice)
+    Plan plan;                                 // AC of every entry after the scan
+    Plan executedPlan;                         // AC handed to the execution (after a best choice)
     std::map<std::string, SyncStatus> status;  // ST after the execution
     std::vector<ErrorInfo> log;                // every record logged
     // The errors and warnings logged.
@@ -90,7 +90,8 @@ struct SyncResult {
 // operation fails the test with the path.
 class Side {
 public:
-    Side(plat::FileSystem& fs, CString root, plat::MemoryFileSystem* memory) : root(std::move(root)), fs_(fs), memory_(memory) {}
+    Side(plat::FileSystem& fs, CString root, plat::MemoryFileSystem* memory)
+        : root(std::move(root)), fs_(fs), memory_(memory) {}
 
     // A file with these bytes and this last-write (and last-access) time; missing parent
     // directories are made.
@@ -122,8 +123,8 @@ public:
 
 private:
     void MakeParents(const std::string& path);
-    plat::FileSystem& fs_;                // the real or in-memory file system, not the fault injector
-    plat::MemoryFileSystem* memory_;      // null on the real file system
+    plat::FileSystem& fs_;            // the real or in-memory file system, not the fault injector
+    plat::MemoryFileSystem* memory_;  // null on the real file system
 };
 
 class Pair {
@@ -150,7 +151,7 @@ public:
     // Declared in the order they are made: the directories or the in-memory file
     // system first, then the fault injector over it, then the paths on it.
     const Backend backend;
-    Settings settings;           // the profile's engine settings for every run
+    Settings settings;  // the profile's engine settings for every run
 
 private:
     std::unique_ptr<TempDir> dir_;                    // the real directories, null in memory

@@ -54,15 +54,19 @@ Tree Tree::Read(plat::FileSystem& fs, const CString& root, bool withTemporaries)
             const CString full = dir + fd.name;
             Node node;
             switch (fd.kind) {
-            case plat::EntryKind::Directory:
-                node.kind = Node::Dir;
-                pending.emplace_back(full + u"/", path + "/");
-                break;
-            case plat::EntryKind::Symlink: node.kind = Node::Link; break;
-            case plat::EntryKind::Special: node.kind = Node::Special; break;
-            case plat::EntryKind::File:
-                if (!ReadBytes(fs, full, node.bytes)) node.bytes = "<unreadable>";
-                break;
+                case plat::EntryKind::Directory:
+                    node.kind = Node::Dir;
+                    pending.emplace_back(full + u"/", path + "/");
+                    break;
+                case plat::EntryKind::Symlink:
+                    node.kind = Node::Link;
+                    break;
+                case plat::EntryKind::Special:
+                    node.kind = Node::Special;
+                    break;
+                case plat::EntryKind::File:
+                    if (!ReadBytes(fs, full, node.bytes)) node.bytes = "<unreadable>";
+                    break;
             }
             tree.entries[path] = node;
         }
@@ -103,11 +107,16 @@ namespace {
 
 std::string Describe(const Node& n) {
     switch (n.kind) {
-    case Node::Dir: return "dir";
-    case Node::Link: return "link";
-    case Node::Special: return "special";
-    case Node::Unlisted: return "dir (not listed)";
-    case Node::File: break;
+        case Node::Dir:
+            return "dir";
+        case Node::Link:
+            return "link";
+        case Node::Special:
+            return "special";
+        case Node::Unlisted:
+            return "dir (not listed)";
+        case Node::File:
+            break;
     }
     std::string text = n.bytes.size() > 40 ? n.bytes.substr(0, 40) + "..." : n.bytes;
     return "file \"" + Printable(text) + "\" (" + std::to_string(n.bytes.size()) + " bytes)";
@@ -127,8 +136,10 @@ std::string Difference(const Tree& want, const Tree& got) {
     std::ostringstream s;
     for (const auto& [path, node] : want.entries) {
         const Node* g = got.Find(path);
-        if (!g) s << "- " << Printable(path) << ": " << Describe(node) << "\n";
-        else if (!(*g == node)) s << "~ " << Printable(path) << ": " << Describe(node) << " but " << Describe(*g) << "\n";
+        if (!g)
+            s << "- " << Printable(path) << ": " << Describe(node) << "\n";
+        else if (!(*g == node))
+            s << "~ " << Printable(path) << ": " << Describe(node) << " but " << Describe(*g) << "\n";
     }
     for (const auto& [path, node] : got.entries)
         if (!want.Find(path)) s << "+ " << Printable(path) << ": " << Describe(node) << "\n";

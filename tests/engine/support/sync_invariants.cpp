@@ -45,8 +45,8 @@ void CheckSide(const char* side, bool isLeft, const Plan& plan, const Tree& befo
         const Node* source = sit == sources.end() ? nullptr : sit->second;
         const Node* b = before.Find(path);
         const Node* a = after.Find(path);
-        const std::string where = std::string(side) + " " + Printable(path) + " (" +
-                                  Bytes(ActionCodeName(code)) + "): ";
+        const std::string where =
+            std::string(side) + " " + Printable(path) + " (" + Bytes(ActionCodeName(code)) + "): ";
         if (b && !a) {
             // Gone: only a deletion, or the old entry a copy of the other kind removes
             // before the new one is in place.
