@@ -37,6 +37,7 @@ struct Case {
     std::vector<Step> steps;
     bool memoryOnly = false;           // needs what only the in-memory file system can do
     std::function<void(Pair&)> setup;  // before the initial synchronisation
+    const char* skip = nullptr;        // why the case cannot pass yet (an open engine fault)
 };
 
 // The record path of a test path, as plan and status keys are written.
@@ -213,6 +214,21 @@ const std::vector<Case> kCases = {
        .run = RUN_FINISHED,
        .check = [](Pair&, const SyncResult& r) { EXPECT_EQ(r.executedPlan.at(Key("d/s0/f3")), DEL_D); }},
       {.plan = {}, .left = {{"d/s0", "a newer file"}}, .run = RUN_FINISHED}}},
+    // The unattended best choice must not delete a file that exists nowhere else: a
+    // newer file on the right stands where the left made a directory with a new file.
+    {.name = "UnattendedBestChoiceKeepsANeverSynchronisedFile",
+     .initial = {{"x", "file"}},
+     .steps = {{.change =
+                    [](Pair& p) {
+                        p.left.Remove("x");
+                        p.left.Write("x/new", "never synchronised", T(10));
+                        p.right.Write("x", "changed later", T(20));
+                    },
+                .options = {.best = true},
+                .plan = {{"x", AMBIGUOUS}, {"x/new", AMBIGUOUS}},
+                .left = {{"x/new", "never synchronised"}},
+                .right = Tree{{"x", "changed later"}}}},
+     .skip = "engine-run's best choice (the command over every entry) still deletes x/new; reported"},
     {"DirectoryDeletedWithANewFileInsideOnTheOtherSide",
      {{"d/a", "1"}, {"e", "1"}},
      {{.change =
@@ -409,6 +425,7 @@ class TwoWayTest : public ::testing::TestWithParam<std::tuple<Case, Backend>> {}
 
 TEST_P(TwoWayTest, Scenario) {
     const auto& [c, backend] = GetParam();
+    if (c.skip) GTEST_SKIP() << c.skip;
     Pair pair(backend);
     if (c.setup) c.setup(pair);
     pair.Start(c.initial);
