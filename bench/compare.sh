@@ -2,14 +2,15 @@
 # Measures the engine against the ordinary tools on the same trees, in one run, warm
 # cache, median of 5 alternating runs, and appends the figures to bench/RESULTS.md.
 #   bench/compare.sh BUILD_DIR [--large | --files N] [--work DIR] [--runs N] [--skip-big-file]
-# Default trees: 100,000 files in 1,000 directories per side; --large: 500,000 in 5,000.
+# Default trees: 100,000 files in 1,000 directories per side (sizes up to 1 MiB);
+# --large: 500,000 in 5,000 (sizes up to 256 KiB, to keep the trees within a few GiB).
 set -euo pipefail
 build=${1:?usage: bench/compare.sh BUILD_DIR [--large] [--work DIR] [--runs N] [--skip-big-file]}
 shift
-files=100000; dirs=1000; runs=5; work=""; big=1
+files=100000; dirs=1000; runs=5; work=""; big=1; maxsize=1048576
 while [ $# -gt 0 ]; do
   case "$1" in
-    --large) files=500000; dirs=5000 ;;
+    --large) files=500000; dirs=5000; maxsize=262144 ;;
     --files) files=$2; dirs=$(( $2 / 100 > 0 ? $2 / 100 : 1 )); shift ;;
     --work) work=$2; shift ;;
     --runs) runs=$2; shift ;;
@@ -38,7 +39,7 @@ echo "work directory: $work"
 L=$work/left; R=$work/right
 if [ ! -d "$L" ]; then
   echo "generating $files files in $dirs directories"
-  python3 "$here/make_tree.py" "$L" "$files" "$dirs"
+  python3 "$here/make_tree.py" "$L" "$files" "$dirs" 20261210 "$maxsize"
   cp -a "$L" "$R"
 fi
 export UNISON=$work/unison-home; mkdir -p "$UNISON"
