@@ -39,11 +39,11 @@ ActionCode SubtreeChoice(const FSTreeNode& n, ActionCode newest) {
 // Whether SetActionCode(n, BC) would delete, on some side, an entry of n's subtree that
 // is in no database: a deletion of n's subtree, or a file copied over a directory whose
 // contents make way.
-bool WouldDeleteUnrecorded(FSTreeNode& top) {
+bool WouldDeleteUnrecorded(const FSTreeNode& top) {
     auto unrecorded = [](const CSyncRecord& d, bool left, bool right) {
         return !d.db && ((left && d.left) || (right && d.right));
     };
-    for (FSTreeNode* n : FSTree::Subtree::Including(&top)) {
+    for (FSTreeNode* n : FSTree::Subtree::Including(const_cast<FSTreeNode*>(&top))) {
         const CSyncRecord& r = n->record;
         if (r.BC == DEL_M || r.BC == DEL_S) {
             for (FSTreeNode* d : FSTree::Subtree::Including(n))
@@ -116,4 +116,11 @@ void ApplyFirstScanBestChoice(FSTreeNode& root) {
         }
         it.SkipChildren();
     }
+}
+
+bool BestChoiceDeletesUnrecorded(const FSTreeNode& node) {
+    const FSTreeNode* top = nullptr;
+    for (const FSTreeNode* n = &node; n && !n->IsRoot(); n = n->parent)
+        if (n->record.SidesDiffer()) top = n;
+    return top && WouldDeleteUnrecorded(*top);
 }

@@ -33,3 +33,9 @@ bool ApplyBestChoice(FSTreeNode& node);
 // user) when applying its best choice would delete an entry that is in no database:
 // such an entry was never synchronised, and its loss could not be undone.
 void ApplyFirstScanBestChoice(FSTreeNode& root);
+
+// Whether node lies in a subtree whose sides differ (its top is node's highest ancestor,
+// or node itself, whose sides differ) and applying that subtree's best choice would
+// delete an entry that is in no database. The unattended best choice leaves such entries
+// as they are, like a first scan does.
+bool BestChoiceDeletesUnrecorded(const FSTreeNode& node);

@@ -48,7 +48,9 @@ std::uint32_t CmdBestChoice::Do() {
     bool changed = false;
     for (std::uint32_t i = 0; i < selection->GetCount(); ++i) {
         FSTreeNode* node = (*selection)[i].node;
-        if (WasMarked(i) && node != nullptr && ApplyBestChoice(*node)) changed = true;
+        if (!WasMarked(i) || node == nullptr) continue;
+        if (keepUnrecorded_ && BestChoiceDeletesUnrecorded(*node)) continue;
+        if (ApplyBestChoice(*node)) changed = true;
     }
     return Finish(changed);
 }

@@ -40,8 +40,15 @@ public:
 // Each marked entry takes its best-choice code (BC), with propagation.
 class CmdBestChoice : public CmdActionCode {
 public:
-    CmdBestChoice(CSyncDataBase* database, Proxy* selection) : CmdActionCode(database, selection) {}
+    // keepUnrecorded: the unattended form, which leaves every marked entry alone whose
+    // subtree's best choice would delete an entry that is in no database (nobody is there
+    // to be asked, and such a file exists nowhere else).
+    CmdBestChoice(CSyncDataBase* database, Proxy* selection, bool keepUnrecorded = false)
+        : CmdActionCode(database, selection), keepUnrecorded_(keepUnrecorded) {}
     std::uint32_t Do() override;
+
+private:
+    bool keepUnrecorded_;
 };
 
 // The dominated side of the menu commands: the left side (8) or the right side (9).

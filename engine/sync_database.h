@@ -186,8 +186,10 @@ public:
     std::uint32_t SkipInverse(Proxy& selection);
     // side DOMINATE_LEFT (8) or DOMINATE_RIGHT (9) dominates the marked entries.
     std::uint32_t ChangeDominate(Proxy& selection, std::uint32_t side);
-    // Each marked entry takes its best choice.
-    std::uint32_t BestChoice(Proxy& selection);
+    // Each marked entry takes its best choice. keepUnrecorded is the unattended form: an
+    // entry whose subtree's best choice would delete an entry in no database is left as
+    // it is (its conflicts stay AMBIGUOUS).
+    std::uint32_t BestChoice(Proxy& selection, bool keepUnrecorded = false);
     // Left and right exchanged (nothing when the profile holds no roots).
     std::uint32_t SwitchSides();
     // The protection filter set edited by the rows of the filter dialog.

@@ -18,8 +18,8 @@ std::uint32_t CSyncDataBase::ChangeDominate(Proxy& selection, std::uint32_t side
     return commandHistory.Execute(std::make_unique<CmdChangeDominate>(this, &selection, side));
 }
 
-std::uint32_t CSyncDataBase::BestChoice(Proxy& selection) {
-    return commandHistory.Execute(std::make_unique<CmdBestChoice>(this, &selection));
+std::uint32_t CSyncDataBase::BestChoice(Proxy& selection, bool keepUnrecorded) {
+    return commandHistory.Execute(std::make_unique<CmdBestChoice>(this, &selection, keepUnrecorded));
 }
 
 std::uint32_t CSyncDataBase::SwitchSides() { return commandHistory.Execute(std::make_unique<CmdSwitchSides>(this)); }

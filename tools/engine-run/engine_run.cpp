@@ -73,9 +73,13 @@ private:
     std::FILE* err_;
 };
 
+// A signal may come before the watcher exists (while the profile loads): it is kept as
+// pending and handed to the watcher as soon as there is one.
 std::atomic<Watcher*> g_watcher{nullptr};
+std::atomic<bool> g_cancelPending{false};
 
 void RequestCancelFromSignal() {
+    g_cancelPending.store(true);
     if (Watcher* w = g_watcher.load()) w->RequestCancel();
 }
 
@@ -185,11 +189,13 @@ public:
     }
 
     int ScanOrSync(bool sync) {
+        plat::OnTerminationSignal(&RequestCancelFromSignal);
         if (!Load()) return kExitProfile;
+        if (g_cancelPending.load()) return kExitCancelled;
         Watcher watcher;
         watcher.SetCallback(&Answer, o_.ignoreErrors ? 1 : 0);
         g_watcher.store(&watcher);
-        plat::OnTerminationSignal(&RequestCancelFromSignal);
+        if (g_cancelPending.load()) watcher.RequestCancel();
         struct Unhook {
             ~Unhook() { g_watcher.store(nullptr); }
         } unhook;
@@ -213,7 +219,7 @@ public:
         }
         if (o_.ambiguousBest && HasAmbiguous()) {
             proxy_.MarkAll(true);
-            db_.BestChoice(proxy_);
+            db_.BestChoice(proxy_, /*keepUnrecorded=*/true);
         }
         t = plat::MonotonicSeconds();
         RunResult result = db_.Execute(proxy_, watcher);

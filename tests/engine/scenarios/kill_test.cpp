@@ -147,8 +147,8 @@ TEST(KillTest, ASyncKilledAtRandomMomentsLosesNothing) {
         } else if (round % 4 == 3) {
             // Every fourth round is cancelled instead (SIGTERM): the tool stops at the next
             // cancel poll, saves what it did and reports the cancel.
-            // Before the tool has loaded the profile the signal still ends it (nothing has
-            // been written then).
+            // In the first moments, before the tool has installed its handler, the signal
+            // still ends it (nothing has been written then).
             ASSERT_TRUE(child->Signal(plat::ChildProcess::kTerminate));
             ASSERT_TRUE(child->Wait(end));
             EXPECT_TRUE(end.exited ? end.code == 1 || end.code == 0 : end.signal == plat::ChildProcess::kTerminate)

@@ -318,7 +318,7 @@ SyncResult Pair::Run(const SyncOptions& options, bool execute) {
                 for (const ProxyEntry& e : proxy.Entries()) ambiguous |= e.node->record.AC == AMBIGUOUS;
                 if (ambiguous) {
                     proxy.MarkAll(true);
-                    db.BestChoice(proxy);
+                    db.BestChoice(proxy, /*keepUnrecorded=*/true);
                 }
             }
             Collect(proxy, result.executedPlan);
