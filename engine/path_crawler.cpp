@@ -1,5 +1,8 @@
 #include "engine/path_crawler.h"
 
+#include <algorithm>
+#include <thread>
+
 #include "engine/log/logger.h"
 #include "engine/watcher.h"
 #include "resources/string_ids.h"
@@ -26,7 +29,16 @@ void PathCrawler::FullPath(CString& out) const {
     out += top.entries[top.pos].name;
 }
 
+void PathCrawler::RequestSubdirectories(const Frame& frame) {
+    if (!prefetch_) return;
+    std::vector<CString> paths;
+    for (std::size_t i = 0; i < frame.count; ++i)
+        if (frame.entries[i].kind == plat::EntryKind::Directory) paths.push_back(frame.path + frame.entries[i].name);
+    prefetch_->Request(std::move(paths));
+}
+
 void PathCrawler::EndWalk() {
+    prefetch_.reset();
     open_ = false;
     valid_ = false;
     complete_ = false;
@@ -50,8 +62,12 @@ PathCrawler::Listing PathCrawler::List(Frame& frame, bool isRoot, ErrorInfo* err
     frame.count = 0;
     frame.pos = 0;
     const CString fsPath = WithoutTrailingSlash(frame.path);
+    // The first attempt takes the listing made ahead, if any; a retry lists afresh.
+    bool first = true;
     for (;;) {
-        std::unique_ptr<plat::DirectoryLister> lister = fs_.ListDirectory(fsPath);
+        std::unique_ptr<plat::DirectoryLister> lister =
+            first && prefetch_ ? prefetch_->Open(fsPath) : fs_.ListDirectory(fsPath);
+        first = false;
         if (!lister) {
             const std::uint32_t code = GetLastError();
             if (code == win32::ERROR_FILE_NOT_FOUND || code == win32::ERROR_PATH_NOT_FOUND) {
@@ -86,9 +102,15 @@ PathCrawler::Listing PathCrawler::List(Frame& frame, bool isRoot, ErrorInfo* err
                 continue;
             }
             const std::uint32_t code = GetLastError();
-            if (code == win32::ERROR_NO_MORE_FILES) return Listing::Listed;
+            if (code == win32::ERROR_NO_MORE_FILES) {
+                RequestSubdirectories(frame);
+                return Listing::Listed;
+            }
             const Answer answer = AskAbout(code, frame.path, error);
-            if (answer == Answer::Skip) return Listing::CutShort;
+            if (answer == Answer::Skip) {
+                RequestSubdirectories(frame);
+                return Listing::CutShort;
+            }
             if (answer == Answer::End) return Listing::EndWalk;
             // Retry: the directory is listed again from its start. A listing that failed on
             // one entry may already have moved past it, so going on would lose that entry
@@ -110,14 +132,23 @@ bool PathCrawler::Start(const CString& root, ErrorInfo* error) {
         if (error) error->Set(ERROR_CATEGORY_SYSTEM, win32::ERROR_PATH_NOT_FOUND, 0, root);
         return false;
     }
+    prefetch_.reset();
+    if (fs_.ListsInParallel()) {
+        const unsigned cores = std::thread::hardware_concurrency();
+        prefetch_ = std::make_unique<plat::ListingPrefetcher>(fs_, cores > 2 ? std::min(cores - 1, 6u) : 1u);
+    }
     if (frames_.empty()) frames_.emplace_back();
     Frame& frame = frames_[0];
     frame.path = root;
     if (!frame.path.EndsWith(u'/')) frame.path += u'/';
     // A root whose listing was skipped or cut short cannot be flagged like a directory
     // below it: the walk of that side is then not complete.
-    if (List(frame, true, error) != Listing::Listed) return false;
+    if (List(frame, true, error) != Listing::Listed) {
+        prefetch_.reset();
+        return false;
+    }
     if (frame.count == 0) {
+        prefetch_.reset();
         complete_ = true;
         return false;
     }
@@ -133,7 +164,9 @@ bool PathCrawler::Next(bool* skipped, ErrorInfo* error) {
         return false;
     }
     valid_ = false;
-    const bool descend = !skipChildren_ && Current().kind == plat::EntryKind::Directory;
+    const bool directory = Current().kind == plat::EntryKind::Directory;
+    const bool descend = !skipChildren_ && directory;
+    if (directory && skipChildren_ && prefetch_) prefetch_->Forget(frames_[depth_].path + Current().name);
     skipChildren_ = false;
     if (descend) {
         CString path = frames_[depth_].path;
@@ -173,6 +206,7 @@ bool PathCrawler::Next(bool* skipped, ErrorInfo* error) {
             return true;
         }
         if (depth_ == 0) {
+            prefetch_.reset();
             open_ = false;
             complete_ = true;
             return false;

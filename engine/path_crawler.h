@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "engine/path_crawler_base.h"
+#include "platform/core/listing_prefetcher.h"
 
 class CLogger;
 class Watcher;
@@ -64,7 +65,12 @@ private:
     Answer AskAbout(std::uint32_t code, const CString& path, ErrorInfo* error);
     void EndWalk();
 
+    // Lists the subdirectories of each listed directory ahead of the walk (only where the
+    // file system says that pays); null otherwise or while no walk runs.
+    void RequestSubdirectories(const Frame& frame);
+
     plat::FileSystem& fs_;
+    std::unique_ptr<plat::ListingPrefetcher> prefetch_;
     Watcher* watcher_;
     CLogger* logger_ = nullptr;
     std::vector<Frame> frames_;

@@ -182,6 +182,10 @@ public:
     virtual bool SyncFileSystem(const CString& path) = 0;
     // fsync of a directory, after a rename into it.
     virtual bool SyncDirectory(const CString& path) = 0;
+    // Whether listing several directories at once on worker threads pays (a real file
+    // system, where the kernel's stat calls overlap). A walk over a file system that says
+    // no lists one directory after the other, so test runs stay deterministic.
+    virtual bool ListsInParallel() const { return false; }
 };
 
 // Every temporary file the program writes is named kTemporaryPrefix followed by exactly

@@ -44,6 +44,7 @@ public:
     bool GetVolumeInformation(const CString& path, CString& fileSystemName) override;
     bool SyncFileSystem(const CString& path) override;
     bool SyncDirectory(const CString& path) override;
+    bool ListsInParallel() const override { return true; }
 
     // The name reported for a statfs f_type magic number ("unknown" for one without a
     // name here).
