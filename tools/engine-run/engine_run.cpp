@@ -326,14 +326,17 @@ private:
 
 }  // namespace
 
-int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err, bool endOfProcess) {
     Options o;
     std::string why = Parse(args, o);
     if (!why.empty()) return Usage(err, why);
-    Tool tool(o, out, err);
-    if (o.command == "create") return tool.Create();
-    if (o.command == "dump") return tool.Dump();
-    return tool.ScanOrSync(o.command == "sync");
+    auto tool = std::make_unique<Tool>(o, out, err);
+    int rc;
+    if (o.command == "create") rc = tool->Create();
+    else if (o.command == "dump") rc = tool->Dump();
+    else rc = tool->ScanOrSync(o.command == "sync");
+    if (endOfProcess) tool.release();  // the process ends now; its memory goes with it
+    return rc;
 }
 
 }  // namespace engine_run

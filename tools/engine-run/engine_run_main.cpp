@@ -1,6 +1,12 @@
+#include <cstdio>
+#include <cstdlib>
+
 #include "tools/engine-run/engine_run.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    return engine_run::Run(args, stdout, stderr);
+    const int rc = engine_run::Run(args, stdout, stderr, /*endOfProcess=*/true);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(rc);
 }
