@@ -8,7 +8,7 @@ FormatArg::FormatArg(const CString& v) : kind_(Kind::Text), t_(v.view()) {}
 
 namespace {
 
-struct Spec {
+struct Conversion {
     bool left = false, plus = false, space = false, zero = false, alt = false;
     int width = -1;
     int precision = -1;
@@ -16,7 +16,7 @@ struct Spec {
     char16_t conv = 0;
 };
 
-void Pad(std::u16string& out, std::u16string_view body, const Spec& s, bool numeric, std::size_t signLen) {
+void Pad(std::u16string& out, std::u16string_view body, const Conversion& s, bool numeric, std::size_t signLen) {
     const std::size_t len = body.size();
     if (s.width < 0 || len >= std::size_t(s.width)) {
         out.append(body);
@@ -60,7 +60,7 @@ std::int64_t SignedTruncate(std::int64_t v, int bits) {
     }
 }
 
-void FormatInteger(std::u16string& out, const FormatArg& a, Spec s) {
+void FormatInteger(std::u16string& out, const FormatArg& a, Conversion s) {
     if (a.kind() == FormatArg::Kind::Text || a.kind() == FormatArg::Kind::None) {
         out.append(u"(?)");
         return;
@@ -95,7 +95,7 @@ void FormatInteger(std::u16string& out, const FormatArg& a, Spec s) {
     Pad(out, sign + digits, s, true, sign.size());
 }
 
-void FormatDouble(std::u16string& out, const FormatArg& a, const Spec& s) {
+void FormatDouble(std::u16string& out, const FormatArg& a, const Conversion& s) {
     if (a.kind() == FormatArg::Kind::Text || a.kind() == FormatArg::Kind::None) {
         out.append(u"(?)");
         return;
@@ -111,19 +111,19 @@ void FormatDouble(std::u16string& out, const FormatArg& a, const Spec& s) {
     if (s.zero) fmt[n++] = '0';
     if (s.alt) fmt[n++] = '#';
     fmt[n] = 0;
-    char spec[64];
-    if (s.width >= 0 && s.precision >= 0) std::snprintf(spec, sizeof spec, "%s%d.%d%c", fmt, s.width, s.precision, char(s.conv));
-    else if (s.width >= 0) std::snprintf(spec, sizeof spec, "%s%d%c", fmt, s.width, char(s.conv));
-    else if (s.precision >= 0) std::snprintf(spec, sizeof spec, "%s.%d%c", fmt, s.precision, char(s.conv));
-    else std::snprintf(spec, sizeof spec, "%s%c", fmt, char(s.conv));
+    char printfFormat[64];
+    if (s.width >= 0 && s.precision >= 0) std::snprintf(printfFormat, sizeof printfFormat, "%s%d.%d%c", fmt, s.width, s.precision, char(s.conv));
+    else if (s.width >= 0) std::snprintf(printfFormat, sizeof printfFormat, "%s%d%c", fmt, s.width, char(s.conv));
+    else if (s.precision >= 0) std::snprintf(printfFormat, sizeof printfFormat, "%s.%d%c", fmt, s.precision, char(s.conv));
+    else std::snprintf(printfFormat, sizeof printfFormat, "%s%c", fmt, char(s.conv));
     char buf[512];
-    std::snprintf(buf, sizeof buf, spec, v);
+    std::snprintf(buf, sizeof buf, printfFormat, v);
     for (const char* p = buf; *p; ++p) out.push_back(char16_t(static_cast<unsigned char>(*p)));
 }
 
 // Parses one conversion starting after the '%'; i is advanced past it. Returns false
-// for an incomplete specification at the end of the text.
-bool ParseSpec(std::u16string_view f, std::size_t& i, Spec& s, bool& starW, bool& starP) {
+// for an incomplete conversion at the end of the text.
+bool ParseConversion(std::u16string_view f, std::size_t& i, Conversion& s, bool& starW, bool& starP) {
     starW = starP = false;
     for (; i < f.size(); ++i) {
         char16_t c = f[i];
@@ -192,9 +192,9 @@ CString FormatString(std::u16string_view f, std::span<const FormatArg> args) {
             ++i;
             continue;
         }
-        Spec s;
+        Conversion s;
         bool starW, starP;
-        if (!ParseSpec(f, i, s, starW, starP)) {
+        if (!ParseConversion(f, i, s, starW, starP)) {
             out.append(f.substr(start));
             break;
         }
@@ -249,9 +249,9 @@ std::vector<FormatPlaceholder> ParsePlaceholders(std::u16string_view f) {
         if (f[i] != u'%') { ++i; continue; }
         ++i;
         if (i < f.size() && f[i] == u'%') { ++i; continue; }
-        Spec s;
+        Conversion s;
         bool starW, starP;
-        if (!ParseSpec(f, i, s, starW, starP)) {
+        if (!ParseConversion(f, i, s, starW, starP)) {
             list.push_back({u'?', false, false});
             break;
         }
