@@ -31,10 +31,16 @@ void PathCrawler::FullPath(CString& out) const {
 
 void PathCrawler::RequestSubdirectories(const Frame& frame) {
     if (!prefetch_) return;
-    std::vector<CString> paths;
+    // The directory's walk key: the position of the current entry of each frame above it.
+    const std::size_t level = static_cast<std::size_t>(&frame - frames_.data());
+    plat::ListingPrefetcher::WalkKey key;
+    key.reserve(level);
+    for (std::size_t d = 0; d < level; ++d) key.push_back(static_cast<std::uint32_t>(frames_[d].pos));
+    std::vector<plat::ListingPrefetcher::Subdirectory> subdirectories;
     for (std::size_t i = 0; i < frame.count; ++i)
-        if (frame.entries[i].kind == plat::EntryKind::Directory) paths.push_back(frame.path + frame.entries[i].name);
-    prefetch_->Request(std::move(paths));
+        if (frame.entries[i].kind == plat::EntryKind::Directory)
+            subdirectories.push_back({static_cast<std::uint32_t>(i), frame.path + frame.entries[i].name});
+    prefetch_->Request(key, std::move(subdirectories));
 }
 
 void PathCrawler::EndWalk() {

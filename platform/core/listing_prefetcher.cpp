@@ -25,6 +25,8 @@ private:
     std::size_t next_ = 0;
 };
 
+bool IsDotName(const CString& name) { return name == u"." || name == u".."; }
+
 }  // namespace
 
 bool ReplayLister::Next(FindData& out) {
@@ -36,8 +38,8 @@ bool ReplayLister::Next(FindData& out) {
     return false;
 }
 
-ListingPrefetcher::ListingPrefetcher(FileSystem& fs, unsigned threads, std::size_t maxAhead)
-    : fs_(fs), maxAhead_(maxAhead ? maxAhead : 1) {
+ListingPrefetcher::ListingPrefetcher(FileSystem& fs, unsigned threads, std::size_t maxEntriesAhead)
+    : fs_(fs), maxEntries_(maxEntriesAhead ? maxEntriesAhead : 1) {
     for (unsigned i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
 }
 
@@ -67,66 +69,86 @@ std::shared_ptr<ListingPrefetcher::Result> ListingPrefetcher::ListNow(FileSystem
     return r;
 }
 
-void ListingPrefetcher::Request(std::vector<CString> paths) {
-    if (paths.empty()) return;
+void ListingPrefetcher::AddLocked(WalkKey key, CString path) {
+    if (byPath_.count(path)) return;
+    auto [slot, inserted] = slots_.try_emplace(std::move(key));
+    if (!inserted) return;  // a key given twice (a listing retried by the walk): first one kept
+    slot->second.path = path;
+    byPath_.emplace(std::move(path), slot);
+    queued_.insert(slot);
+}
+
+void ListingPrefetcher::EraseLocked(Slots::iterator slot) {
+    if (slot->second.result) {
+        ready_.erase(slot);
+        readyEntries_ -= slot->second.entries;
+    } else if (!slot->second.started) {
+        queued_.erase(slot);
+    }
+    // A slot being listed just goes: its worker finds the path gone and drops the listing.
+    byPath_.erase(slot->second.path);
+    slots_.erase(slot);
+}
+
+// A worker may start the first queued directory while the finished listings leave room,
+// or when the walk needs it before the latest finished listing (which it then displaces).
+bool ListingPrefetcher::CanStartLocked() const {
+    if (queued_.empty()) return false;
+    if (readyEntries_ < maxEntries_) return true;
+    return !ready_.empty() && (*queued_.begin())->first < (*ready_.rbegin())->first;
+}
+
+void ListingPrefetcher::Request(const WalkKey& parent, std::vector<Subdirectory> subdirectories) {
+    if (subdirectories.empty()) return;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        for (auto it = paths.rbegin(); it != paths.rend(); ++it) {
-            if (results_.emplace(*it, nullptr).second) queue_.push_front(std::move(*it));
+        for (Subdirectory& sub : subdirectories) {
+            WalkKey key = parent;
+            key.push_back(sub.position);
+            AddLocked(std::move(key), std::move(sub.path));
         }
     }
-    if (paths.size() == 1) wake_.notify_one();
+    if (subdirectories.size() == 1) wake_.notify_one();
     else wake_.notify_all();
 }
 
 void ListingPrefetcher::Forget(const CString& path) {
     std::lock_guard<std::mutex> lock(mutex_);
-    auto it = results_.find(path);
-    if (it == results_.end()) return;
-    if (it->second) {
-        if (ready_-- == maxAhead_) wake_.notify_one();
-        results_.erase(it);
-        return;
-    }
-    // Still queued: take it out. Being listed: the worker drops it when it finds the
-    // entry gone.
-    for (auto q = queue_.begin(); q != queue_.end(); ++q) {
-        if (*q == path) {
-            queue_.erase(q);
-            break;
-        }
-    }
-    results_.erase(it);
+    auto found = byPath_.find(path);
+    if (found == byPath_.end()) return;
+    // The directory and what the workers requested below it: a range of keys.
+    const WalkKey prefix = found->second->first;
+    auto it = found->second;
+    while (it != slots_.end() && it->first.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), it->first.begin()))
+        EraseLocked(it++);
+    wake_.notify_all();  // room may have been freed
 }
 
 std::unique_ptr<DirectoryLister> ListingPrefetcher::Open(const CString& path) {
     std::shared_ptr<Result> r;
     {
         std::unique_lock<std::mutex> lock(mutex_);
-        auto it = results_.find(path);
-        if (it != results_.end()) {
-            bool queued = false;
-            for (auto q = queue_.begin(); q != queue_.end(); ++q) {
-                if (*q == path) {
-                    queue_.erase(q);
-                    queued = true;
-                    break;
-                }
-            }
-            if (queued) {
-                results_.erase(it);  // no worker has it: the walk lists it itself
+        auto found = byPath_.find(path);
+        if (found != byPath_.end()) {
+            Slots::iterator slot = found->second;
+            // Everything before this directory in walk order was passed by the walk
+            // (entered or forgotten); what is left of it is of no use any more.
+            while (slots_.begin() != slot) EraseLocked(slots_.begin());
+            if (!slot->second.started) {
+                EraseLocked(slot);  // no worker has it: the walk lists it itself
             } else {
                 consumerWaiting_ = true;
                 finished_.wait(lock, [&] {
-                    auto f = results_.find(path);
-                    return f == results_.end() || f->second != nullptr;
+                    auto f = byPath_.find(path);
+                    return f == byPath_.end() || f->second->second.result != nullptr;
                 });
                 consumerWaiting_ = false;
-                auto f = results_.find(path);
-                if (f != results_.end()) {
-                    r = std::move(f->second);
-                    results_.erase(f);
-                    if (ready_-- == maxAhead_) wake_.notify_one();
+                auto f = byPath_.find(path);
+                if (f != byPath_.end()) {
+                    r = f->second->second.result;
+                    EraseLocked(f->second);
+                    wake_.notify_one();
                 }
             }
         }
@@ -142,20 +164,57 @@ std::unique_ptr<DirectoryLister> ListingPrefetcher::Open(const CString& path) {
 void ListingPrefetcher::Work() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [&] { return stop_ || (!queue_.empty() && ready_ < maxAhead_); });
+        wake_.wait(lock, [&] { return stop_ || CanStartLocked(); });
         if (stop_) return;
-        CString path = std::move(queue_.front());
-        queue_.pop_front();
+        if (readyEntries_ >= maxEntries_) {
+            // Displace the finished listing the walk needs last; it is listed again later.
+            Slots::iterator last = *ready_.rbegin();
+            ready_.erase(last);
+            readyEntries_ -= last->second.entries;
+            last->second.result.reset();
+            last->second.entries = 0;
+            last->second.started = false;
+            queued_.insert(last);
+        }
+        Slots::iterator slot = *queued_.begin();
+        queued_.erase(queued_.begin());
+        slot->second.started = true;
+        const CString path = slot->second.path;
         lock.unlock();
         std::shared_ptr<Result> r = ListNow(fs_, path);
-        lock.lock();
-        auto it = results_.find(path);
-        if (it != results_.end() && !it->second) {
-            it->second = std::move(r);
-            ++ready_;
-            // Only the walk waits here, and only for the one listing it needs.
-            if (consumerWaiting_) finished_.notify_one();
+        // The subdirectories as the walk will count and enter them.
+        std::vector<Subdirectory> subdirectories;
+        std::uint32_t position = 0;
+        for (const FindData& fd : r->entries) {
+            if (IsDotName(fd.name) || IsTemporaryName(fd.name.view())) continue;
+            if (fd.kind == EntryKind::Directory) {
+                CString child = path;
+                if (!child.EndsWith(u'/')) child += u'/';
+                child += fd.name;
+                subdirectories.push_back({position, std::move(child)});
+            }
+            ++position;
         }
+        lock.lock();
+        // Forgotten or handed over while it was listed (the walk listed it itself), or
+        // requested again since and not yet started: this listing is dropped.
+        auto found = byPath_.find(path);
+        if (found == byPath_.end() || !found->second->second.started || found->second->second.result) continue;
+        slot = found->second;
+        slot->second.entries = r->entries.size();
+        slot->second.result = std::move(r);
+        ready_.insert(slot);
+        readyEntries_ += slot->second.entries;
+        if (!subdirectories.empty()) {
+            for (Subdirectory& sub : subdirectories) {
+                WalkKey key = slot->first;
+                key.push_back(sub.position);
+                AddLocked(std::move(key), std::move(sub.path));
+            }
+            wake_.notify_all();
+        }
+        // Only the walk waits here, and only for the one listing it needs.
+        if (consumerWaiting_) finished_.notify_one();
     }
 }
 
