@@ -8,7 +8,7 @@ std::u16string_view Cut(std::u16string_view text, std::size_t max) {
 
 }  // namespace
 
-void FileStamp::Assign(const plat::FindData& data) {
+void FileStamp::Assign(const plat::FindData& data, std::initializer_list<const FileStamp*> donors) {
     attributes = data.attributes;
     creationTime = data.creationTime;
     lastAccessTime = data.lastAccessTime;
@@ -17,7 +17,18 @@ void FileStamp::Assign(const plat::FindData& data) {
     sizeLow = data.sizeLow;
     reserved0 = data.reserved0;
     reserved1 = data.reserved1;
-    SetNames(data.name.view(), data.shortName.view());
+    const std::u16string_view name = Cut(data.name.view(), kStampNameMax);
+    const std::u16string_view shortName = Cut(data.shortName.view(), kStampShortNameMax);
+    if (!name_.SameTexts(name, shortName)) {
+        // A rescan finds the names the database stamps hold: no block is made for them.
+        for (const FileStamp* donor : donors) {
+            if (donor && donor != this && donor->name_.SameTexts(name, shortName)) {
+                name_ = donor->name_;
+                return;
+            }
+        }
+    }
+    SetNames(name, shortName);
 }
 
 plat::FindData FileStamp::ToFindData() const {

@@ -11,6 +11,7 @@
 //
 // Value type, no locks; nothing throws except std::bad_alloc.
 #include <cstdint>
+#include <initializer_list>
 #include <string_view>
 
 #include "engine/action_codes.h"
@@ -29,8 +30,9 @@ public:
     explicit FileStamp(const plat::FindData& data) { Assign(data); }
 
     // Copies every field of the listing record (the name cut to 259 characters).
-    // Keeps the held name block when the texts are equal.
-    void Assign(const plat::FindData& data);
+    // Keeps the held name block when the texts are equal, else takes the block of the
+    // first donor (null ones are passed over) that holds them, else makes a new one.
+    void Assign(const plat::FindData& data, std::initializer_list<const FileStamp*> donors = {});
     // The fields back as a listing record (kind, mode and identity stay default).
     plat::FindData ToFindData() const;
 

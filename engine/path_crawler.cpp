@@ -71,8 +71,10 @@ PathCrawler::Listing PathCrawler::List(Frame& frame, bool isRoot, ErrorInfo* err
     // The first attempt takes the listing made ahead, if any; a retry lists afresh.
     bool first = true;
     for (;;) {
+        // A listing made ahead by a worker has its subdirectories requested already.
+        bool madeAhead = false;
         std::unique_ptr<plat::DirectoryLister> lister =
-            first && prefetch_ ? prefetch_->Open(fsPath) : fs_.ListDirectory(fsPath);
+            first && prefetch_ ? prefetch_->Open(fsPath, &madeAhead) : fs_.ListDirectory(fsPath);
         first = false;
         if (!lister) {
             const std::uint32_t code = GetLastError();
@@ -109,12 +111,12 @@ PathCrawler::Listing PathCrawler::List(Frame& frame, bool isRoot, ErrorInfo* err
             }
             const std::uint32_t code = GetLastError();
             if (code == win32::ERROR_NO_MORE_FILES) {
-                RequestSubdirectories(frame);
+                if (!madeAhead) RequestSubdirectories(frame);
                 return Listing::Listed;
             }
             const Answer answer = AskAbout(code, frame.path, error);
             if (answer == Answer::Skip) {
-                RequestSubdirectories(frame);
+                if (!madeAhead) RequestSubdirectories(frame);
                 return Listing::CutShort;
             }
             if (answer == Answer::End) return Listing::EndWalk;

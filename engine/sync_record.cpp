@@ -45,7 +45,7 @@ void CSyncRecord::ShareNames(FileStamp& stamp) {
 
 void CSyncRecord::SetCurrent(std::unique_ptr<FileStamp>& side, const plat::FindData* data, const FileStamp* stamp) {
     if (!side) side = std::make_unique<FileStamp>();
-    if (data) side->Assign(*data);
+    if (data) side->Assign(*data, {db ? &db->left : nullptr, db ? &db->right : nullptr, left.get(), right.get()});
     else if (side.get() != stamp) *side = *stamp;
     ShareNames(*side);
 }

@@ -94,7 +94,7 @@ void ListingPrefetcher::EraseLocked(Slots::iterator slot) {
 // or when the walk needs it before the latest finished listing (which it then displaces).
 bool ListingPrefetcher::CanStartLocked() const {
     if (queued_.empty()) return false;
-    if (readyEntries_ < maxEntries_) return true;
+    if (readyEntries_ < (full_ ? maxEntries_ - maxEntries_ / 4 : maxEntries_)) return true;
     return !ready_.empty() && (*queued_.begin())->first < (*ready_.rbegin())->first;
 }
 
@@ -122,10 +122,12 @@ void ListingPrefetcher::Forget(const CString& path) {
     while (it != slots_.end() && it->first.size() >= prefix.size() &&
            std::equal(prefix.begin(), prefix.end(), it->first.begin()))
         EraseLocked(it++);
+    full_ = false;
     wake_.notify_all();  // room may have been freed
 }
 
-std::unique_ptr<DirectoryLister> ListingPrefetcher::Open(const CString& path) {
+std::unique_ptr<DirectoryLister> ListingPrefetcher::Open(const CString& path, bool* madeAhead) {
+    if (madeAhead) *madeAhead = false;
     std::shared_ptr<Result> r;
     {
         std::unique_lock<std::mutex> lock(mutex_);
@@ -148,12 +150,16 @@ std::unique_ptr<DirectoryLister> ListingPrefetcher::Open(const CString& path) {
                 if (f != byPath_.end()) {
                     r = f->second->second.result;
                     EraseLocked(f->second);
-                    wake_.notify_one();
                 }
+            }
+            if (full_ && CanStartLocked()) {
+                full_ = false;
+                wake_.notify_all();
             }
         }
     }
     if (!r) return fs_.ListDirectory(path);
+    if (madeAhead) *madeAhead = true;
     if (!r->opened) {
         SetLastError(r->endCode);
         return nullptr;
@@ -164,7 +170,11 @@ std::unique_ptr<DirectoryLister> ListingPrefetcher::Open(const CString& path) {
 void ListingPrefetcher::Work() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-        wake_.wait(lock, [&] { return stop_ || CanStartLocked(); });
+        wake_.wait(lock, [&] {
+            if (stop_ || CanStartLocked()) return true;
+            if (!queued_.empty()) full_ = true;
+            return false;
+        });
         if (stop_) return;
         if (readyEntries_ >= maxEntries_) {
             // Displace the finished listing the walk needs last; it is listed again later.

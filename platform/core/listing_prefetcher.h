@@ -57,8 +57,9 @@ public:
     // listing order. A path requested already keeps its first request.
     void Request(const WalkKey& parent, std::vector<Subdirectory> subdirectories);
     // The listing of path, as FileSystem::ListDirectory gives it (null and the thread's
-    // last error when it cannot be opened).
-    std::unique_ptr<DirectoryLister> Open(const CString& path);
+    // last error when it cannot be opened). madeAhead (optional) tells whether a worker
+    // made it; its subdirectories are then requested already.
+    std::unique_ptr<DirectoryLister> Open(const CString& path, bool* madeAhead = nullptr);
     // A requested directory the walk will not enter, and everything requested below it.
     void Forget(const CString& path);
 
@@ -93,6 +94,9 @@ private:
     std::set<Slots::iterator, ByKey> queued_;  // not started, first in walk order first
     std::set<Slots::iterator, ByKey> ready_;   // finished, waiting for the walk
     std::size_t readyEntries_ = 0;             // entries held by ready_
+    // Set when a worker found no room; workers then wait until the walk has taken a
+    // quarter of the room back, so the walk does not wake a worker for every listing.
+    bool full_ = false;
     bool consumerWaiting_ = false;             // the walk waits in Open for a listing
     bool stop_ = false;
     std::vector<std::thread> workers_;

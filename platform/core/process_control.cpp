@@ -1,8 +1,12 @@
 #include "platform/core/process_control.h"
 
 #include <signal.h>
+#include <stdlib.h>
 #include <sys/resource.h>
 #include <time.h>
+#include <unistd.h>
+
+#include <string>
 
 namespace plat {
 namespace {
@@ -26,6 +30,21 @@ std::uint64_t PeakResidentBytes() {
     rusage ru{};
     if (getrusage(RUSAGE_SELF, &ru) != 0) return 0;
     return static_cast<std::uint64_t>(ru.ru_maxrss) * 1024;  // ru_maxrss is in KiB on Linux
+}
+
+void RestartWithHugePageHeap(char** argv) {
+    static constexpr char kSetting[] = "glibc.malloc.hugetlb";
+    const char* current = getenv("GLIBC_TUNABLES");
+    std::string tunables = current ? current : "";
+    if (tunables.find(kSetting) != std::string::npos) return;  // set already, or restarted
+    if (!tunables.empty()) tunables += ':';
+    tunables += kSetting;
+    tunables += "=1";
+    if (setenv("GLIBC_TUNABLES", tunables.c_str(), 1) != 0) return;
+    execv("/proc/self/exe", argv);
+    // No restart: go on as we are, and keep the setting away from any child.
+    if (current) setenv("GLIBC_TUNABLES", current, 1);
+    else unsetenv("GLIBC_TUNABLES");
 }
 
 double MonotonicSeconds() {

@@ -106,6 +106,20 @@ TEST(FileStampTest, EqualNamesShareOneBlock) {
     EXPECT_FALSE(a.SharesNameWith(b));
     EXPECT_EQ(a.GetName(), u"same.txt");
     EXPECT_EQ(b.GetName(), u"renamed.txt");
+
+    // A fresh stamp takes the block of the first donor with the same texts (after the
+    // cut); donors with other texts and null ones are passed over.
+    const std::u16string longName(300, u'n');
+    const FileStamp longDonor(MakeData(0, longName));
+    FileStamp fresh, freshLong;
+    fresh.Assign(MakeData(0x20, u"same.txt"), {nullptr, &c, &a});
+    EXPECT_TRUE(fresh.SharesNameWith(a));
+    freshLong.Assign(MakeData(0x20, longName), {&a, &longDonor});
+    EXPECT_TRUE(freshLong.SharesNameWith(longDonor));
+    fresh.Assign(MakeData(0x20, u"other.txt"), {&a, &c});
+    EXPECT_FALSE(fresh.SharesNameWith(a));
+    EXPECT_EQ(fresh.GetName(), u"other.txt");
+    EXPECT_EQ(a.GetName(), u"same.txt");
 }
 
 TEST(FileStampTest, TimeShiftClasses) {
