@@ -1,5 +1,7 @@
 #include "platform/core/listing_prefetcher.h"
 
+#include <algorithm>
+
 #include "platform/core/win_error.h"
 
 namespace plat {
