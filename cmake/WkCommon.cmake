@@ -33,12 +33,13 @@ function(wk_layer_library name dir)
 endfunction()
 
 # wk_add_test(NAME SOURCES ... LIBS ... [LABELS ...]): a GoogleTest executable whose
-# cases are registered with ctest. The test environment (LANG=C.UTF-8,
+# cases are registered with ctest; every one has the helpers of tests/support. The test environment (LANG=C.UTF-8,
 # QT_QPA_PLATFORM=offscreen, WK_TEST_DATA) is set by tests/support/test_main.cpp and by the
 # ctest ENVIRONMENT property (LANG; gtest_discover_tests keeps only one entry).
 function(wk_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)
+  add_executable(${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp
+                         ${PROJECT_SOURCE_DIR}/tests/support/temp_dir.cpp)
   target_link_libraries(${name} PRIVATE wk_common ${ARG_LIBS} GTest::gtest GTest::gmock)
   target_compile_definitions(${name} PRIVATE WK_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
   gtest_discover_tests(${name}

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/core/cstring_stream.h"
-#include "tests/app/support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -26,9 +26,9 @@ public:
     std::vector<bool> utcCalls;
 };
 
-// The text behind the 35-byte header.
-std::string Body(const std::string& path) {
-    const std::string bytes = ReadFileBytes(path);
+// The text behind the 35-byte header of the file name in dir.
+std::string Body(const TempDir& dir, const std::string& name) {
+    const std::string bytes = dir.ReadFile(name);
     EXPECT_EQ(bytes.substr(0, 14), kHeader35);
     return bytes.size() >= 35 ? bytes.substr(35) : std::string();
 }
@@ -48,7 +48,7 @@ protected:
     }
     void TearDown() override { ResetWorstSeverity(); }
     TempDir dir;
-    std::string path = dir.Path("app.log");
+    const std::string path = "app.log";  // in dir
     Sink sink;
     CFileLogger logger;
 };
@@ -57,7 +57,7 @@ TEST_F(FileLoggerTest, OpenWritesTitleAndTimeZoneAndTellsOnlyTheSinks) {
     ASSERT_TRUE(logger.Open(dir.CPath("app.log"), false, 0, false));
     EXPECT_TRUE(logger.IsOpen());
     EXPECT_EQ(logger.GetFileName(), dir.CPath("app.log"));
-    EXPECT_EQ(Body(path), kTitle + kLocal);
+    EXPECT_EQ(Body(dir, path), kTitle + kLocal);
     ASSERT_EQ(sink.entries.size(), 1u);
     EXPECT_EQ(sink.entries[0].code, 1052u);
     EXPECT_EQ(static_cast<std::int32_t>(sink.entries[0].extra), LOG_KIND_STARTED);
@@ -71,7 +71,7 @@ TEST_F(FileLoggerTest, EntriesBecomeLinesWithMarkers) {
     logger.LogRecord(Fixed(0, 1052, LOG_KIND_INFORMATION, u"x"));
     logger.LogRecord(Fixed(0, 1052, LOG_KIND_WARNING, nullptr));
     logger.LogRecord(Fixed(2, 1, 0, u"/r/"));
-    EXPECT_EQ(Body(path), kTitle + kUtc +
+    EXPECT_EQ(Body(dir, path), kTitle + kUtc +
                               "  2026-03-05 07:08:09.012 [00,01052,-2]: \"x\", Log to file.\n"
                               "! 2026-03-05 07:08:09.012 [00,01052,-3]: Log to file.\n"
                               "E 2026-03-05 07:08:09.012 [02,00001,00]: /r/ -  - Can't find directory.\n");
@@ -86,7 +86,7 @@ TEST_F(FileLoggerTest, SwitchingUtcWritesTheTimeZoneLineAgain) {
     logger.SetUTC(true);
     logger.SetUTC(true);
     logger.SetUTC(false);
-    EXPECT_EQ(Body(path), kTitle + kLocal + kUtc + kLocal);
+    EXPECT_EQ(Body(dir, path), kTitle + kLocal + kUtc + kLocal);
     EXPECT_EQ(sink.utcCalls, (std::vector<bool>{false, true, true, false}));
 }
 
@@ -103,17 +103,17 @@ TEST_F(FileLoggerTest, CloseTellsTheSinksAndReopeningContinues) {
     EXPECT_EQ(static_cast<std::int32_t>(sink.entries[2].extra), LOG_KIND_FINISHED);
     EXPECT_EQ(CString(sink.entries[2].GetText()), dir.CPath("app.log"));
     const std::string firstRun = kTitle + kUtc + "  2026-03-05 07:08:09.012 [00,00000,-5]: first run.\n";
-    EXPECT_EQ(Body(path), firstRun);
+    EXPECT_EQ(Body(dir, path), firstRun);
 
     ASSERT_TRUE(logger.Open(dir.CPath("app.log"), true, 0, false));
-    EXPECT_EQ(Body(path), firstRun + kTitle + kUtc);
+    EXPECT_EQ(Body(dir, path), firstRun + kTitle + kUtc);
     logger.Close();
     ASSERT_TRUE(logger.Open(dir.CPath("app.log"), true, 0, true));   // truncate
-    EXPECT_EQ(Body(path), kTitle + kUtc);
+    EXPECT_EQ(Body(dir, path), kTitle + kUtc);
 }
 
 TEST_F(FileLoggerTest, OpenFailuresWarnWith1412) {
-    WriteFileBytes(dir.Path("foreign.txt"), "not a log\n");
+    dir.WriteFile("foreign.txt", "not a log\n");
     CFileLogger holder;
     ASSERT_TRUE(holder.Open(dir.CPath("held.log"), false, 0, false));
     const struct {
@@ -137,15 +137,15 @@ TEST_F(FileLoggerTest, OpenFailuresWarnWith1412) {
         EXPECT_EQ(CString(sink.entries[0].GetText()), c.reported) << c.name;
         EXPECT_EQ(WorstSeverity(), 1) << c.name;
     }
-    EXPECT_EQ(ReadFileBytes(dir.Path("foreign.txt")), "not a log\n");
+    EXPECT_EQ(dir.ReadFile("foreign.txt"), "not a log\n");
 }
 
 TEST_F(FileLoggerTest, ThePatternIsExpandedOverTheLocalDate) {
     ASSERT_TRUE(logger.Open(dir.CPath("log-%Y%%.txt"), false, 0, false));
     const SystemTime now = UtcToLocal(GetSystemTimeUtc());
-    const CString expected = dir.CPath("log-" + std::to_string(now.year) + "%.txt");
-    EXPECT_EQ(logger.GetFileName(), expected);
-    EXPECT_EQ(Body(expected.ToUtf8()), kTitle + kLocal);
+    const std::string expected = "log-" + std::to_string(now.year) + "%.txt";
+    EXPECT_EQ(logger.GetFileName(), dir.CPath(expected));
+    EXPECT_EQ(Body(dir, expected), kTitle + kLocal);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "platform/core/win_error.h"
-#include "tests/app/support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -23,29 +23,29 @@ std::u16string Text(const std::string& ascii) { return std::u16string(ascii.begi
 class WrapAroundLogTest : public ::testing::Test {
 protected:
     TempDir dir;
-    std::string path = dir.Path("app.log");
+    const std::string path = "app.log";  // in dir
     CString cpath = dir.CPath("app.log");
     WrapAroundLog log;
 };
 
 TEST_F(WrapAroundLogTest, NewFileStartsWithTheHeaderAndKeepsItCurrent) {
     ASSERT_TRUE(log.Open(cpath, 0, false));
-    EXPECT_EQ(ReadFileBytes(path), "WrapAroundEnd=00000000000000000035\n");
+    EXPECT_EQ(dir.ReadFile(path), "WrapAroundEnd=00000000000000000035\n");
     ASSERT_TRUE(log.Write(u"abc\n"));
     // Current after every write, not only at Close.
-    EXPECT_EQ(ReadFileBytes(path), Header(39) + "abc\n");
+    EXPECT_EQ(dir.ReadFile(path), Header(39) + "abc\n");
     ASSERT_TRUE(log.Write(u"\u00e4\U0001F600\n"));
-    EXPECT_EQ(ReadFileBytes(path), Header(46) + "abc\n\xC3\xA4\xF0\x9F\x98\x80\n");
+    EXPECT_EQ(dir.ReadFile(path), Header(46) + "abc\n\xC3\xA4\xF0\x9F\x98\x80\n");
     EXPECT_FALSE(log.Write(u""));
     EXPECT_TRUE(log.Close());
     EXPECT_FALSE(log.Write(u"closed"));
-    EXPECT_EQ(ReadFileBytes(path), Header(46) + "abc\n\xC3\xA4\xF0\x9F\x98\x80\n");
+    EXPECT_EQ(dir.ReadFile(path), Header(46) + "abc\n\xC3\xA4\xF0\x9F\x98\x80\n");
 }
 
 TEST_F(WrapAroundLogTest, LoneSurrogatesBecomeReplacementCharacters) {
     ASSERT_TRUE(log.Open(cpath, 0, false));
     ASSERT_TRUE(log.Write(std::u16string(u"a") + char16_t(0xDC80) + u"b"));
-    EXPECT_EQ(ReadFileBytes(path).substr(35), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(dir.ReadFile(path).substr(35), "a\xEF\xBF\xBD" "b");
 }
 
 // Limit 1000, lines of 100 bytes: nine lines fill 35..935; the tenth wraps, the file is
@@ -63,14 +63,14 @@ TEST_F(WrapAroundLogTest, WrapsAtTheLimit) {
     };
     for (int i = 0; i < int(std::size(after)); ++i) {
         ASSERT_TRUE(log.Write(Text(Line(i + 1))));
-        const std::string bytes = ReadFileBytes(path);
+        const std::string bytes = dir.ReadFile(path);
         EXPECT_EQ(bytes.substr(0, 35), Header(after[i].end)) << "line " << i + 1;
         EXPECT_EQ(bytes.size(), after[i].size) << "line " << i + 1;
     }
     // Newest first behind the header (line 19), then the older pass (lines 11-18).
     std::string expected = Header(135) + Line(19);
     for (int n = 11; n <= 18; ++n) expected += Line(n);
-    EXPECT_EQ(ReadFileBytes(path), expected);
+    EXPECT_EQ(dir.ReadFile(path), expected);
 }
 
 TEST_F(WrapAroundLogTest, ALineThatCanNeverFitIsCutWithAMarker) {
@@ -93,7 +93,7 @@ TEST_F(WrapAroundLogTest, ALineThatCanNeverFitIsCutWithAMarker) {
     for (const auto& c : cases) {
         ASSERT_TRUE(log.Open(cpath, c.limit, true));
         ASSERT_TRUE(log.Write(c.text));
-        const std::string bytes = ReadFileBytes(path);
+        const std::string bytes = dir.ReadFile(path);
         EXPECT_EQ(bytes.substr(35), c.stored) << c.limit;
         EXPECT_LE(bytes.size(), c.limit) << c.limit;
         EXPECT_EQ(bytes.substr(0, 35), Header(35 + c.stored.size()));
@@ -102,11 +102,11 @@ TEST_F(WrapAroundLogTest, ALineThatCanNeverFitIsCutWithAMarker) {
 
 TEST_F(WrapAroundLogTest, ReopeningContinuesAtTheHeadersEnd) {
     const std::string old = std::string(465, 'n') + std::string(300, 'o');   // header names 500 of 800
-    WriteFileBytes(path, Header(500) + old);
+    dir.WriteFile(path, Header(500) + old);
     ASSERT_TRUE(log.Open(cpath, 0, false));
     EXPECT_EQ(log.GetWritePosition(), 500u);
     ASSERT_TRUE(log.Write(u"XY"));
-    EXPECT_EQ(ReadFileBytes(path), Header(502) + std::string(465, 'n') + "XY" + std::string(298, 'o'));
+    EXPECT_EQ(dir.ReadFile(path), Header(502) + std::string(465, 'n') + "XY" + std::string(298, 'o'));
 }
 
 TEST_F(WrapAroundLogTest, HeaderVariants) {
@@ -125,30 +125,30 @@ TEST_F(WrapAroundLogTest, HeaderVariants) {
         {"number too large for 64 bits", "WrapAroundEnd=99999999999999999999\n" + std::string(10, 't'), 45, Header(45)},
     };
     for (const auto& c : cases) {
-        WriteFileBytes(path, c.content);
+        dir.WriteFile(path, c.content);
         ASSERT_TRUE(log.Open(cpath, 0, false)) << c.name;
         EXPECT_EQ(log.GetWritePosition(), c.position) << c.name;
-        EXPECT_EQ(ReadFileBytes(path).substr(0, c.headerAfter.size()), c.headerAfter) << c.name;
+        EXPECT_EQ(dir.ReadFile(path).substr(0, c.headerAfter.size()), c.headerAfter) << c.name;
         log.Close();
     }
 }
 
 TEST_F(WrapAroundLogTest, TruncateEmptiesAFileWithAHeader) {
-    WriteFileBytes(path, Header(60) + std::string(25, 'z'));
+    dir.WriteFile(path, Header(60) + std::string(25, 'z'));
     ASSERT_TRUE(log.Open(cpath, 0, true));
-    EXPECT_EQ(ReadFileBytes(path), Header(35));
+    EXPECT_EQ(dir.ReadFile(path), Header(35));
     ASSERT_TRUE(log.Write(u"new\n"));
-    EXPECT_EQ(ReadFileBytes(path), Header(39) + "new\n");
+    EXPECT_EQ(dir.ReadFile(path), Header(39) + "new\n");
 }
 
 TEST_F(WrapAroundLogTest, AForeignFileIsNeverAdoptedOrOverwritten) {
     const std::string foreign = "my notes, not a log\n";
     for (bool truncate : {false, true}) {
-        WriteFileBytes(path, foreign);
+        dir.WriteFile(path, foreign);
         EXPECT_FALSE(log.Open(cpath, 0, truncate));
         EXPECT_EQ(GetLastError(), win32::ERROR_INVALID_DATA);
         EXPECT_FALSE(log.IsOpen());
-        EXPECT_EQ(ReadFileBytes(path), foreign);
+        EXPECT_EQ(dir.ReadFile(path), foreign);
     }
 }
 
@@ -176,11 +176,11 @@ TEST_F(WrapAroundLogTest, ALoweredLimitWrapsAtTheWritePosition) {
     ASSERT_TRUE(log.Write(Text(Line(11))));
     std::string expected = Header(135) + Line(11);
     for (int n = 2; n <= 10; ++n) expected += Line(n);
-    EXPECT_EQ(ReadFileBytes(path), expected);
+    EXPECT_EQ(dir.ReadFile(path), expected);
     for (int n = 12; n <= 15; ++n) ASSERT_TRUE(log.Write(Text(Line(n))));
     // Line 15 wrapped: the file was cut behind line 14 and is within the limit again.
     expected = Header(135) + Line(15) + Line(12) + Line(13) + Line(14);
-    EXPECT_EQ(ReadFileBytes(path), expected);
+    EXPECT_EQ(dir.ReadFile(path), expected);
 }
 
 // A run killed without Close (no destructor, no flush) leaves a header that names its
@@ -200,7 +200,7 @@ TEST_F(WrapAroundLogTest, ARunKilledWithoutCloseKeepsItsText) {
     ASSERT_TRUE(log.Open(cpath, 0, false));
     ASSERT_TRUE(log.Write(Text(Line(3))));
     ASSERT_TRUE(log.Close());
-    EXPECT_EQ(ReadFileBytes(path), Header(335) + Line(1) + Line(2) + Line(3));
+    EXPECT_EQ(dir.ReadFile(path), Header(335) + Line(1) + Line(2) + Line(3));
 }
 
 }  // namespace

@@ -12,7 +12,7 @@
 #include "platform/core/memory_file_system.h"
 #include "platform/core/win_error.h"
 #include "tests/engine/support/scripted_watcher.h"
-#include "tests/engine/support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

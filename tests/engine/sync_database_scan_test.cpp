@@ -19,7 +19,7 @@
 #include "resources/string_ids.h"
 #include "tests/engine/support/recording_logger.h"
 #include "tests/engine/support/scripted_watcher.h"
-#include "tests/engine/support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

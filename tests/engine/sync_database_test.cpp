@@ -13,7 +13,7 @@
 #include "platform/core/fault_file_system.h"
 #include "platform/core/memory_file_system.h"
 #include "tests/engine/support/plan_tree.h"
-#include "tests/engine/support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

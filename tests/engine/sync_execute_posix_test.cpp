@@ -10,7 +10,7 @@
 #include "platform/core/file_system.h"
 #include "tests/engine/support/plan_fixture.h"
 #include "tests/engine/support/scripted_watcher.h"
-#include "tests/engine/support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/file_logger.h"
-#include "tests/app/support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ TEST(FileLoggerThreaded, TwoThreadsWriteWholeLinesInOrder) {
         TempDir dir;
         CFileLogger logger;
         ASSERT_TRUE(logger.Open(dir.CPath("app.log"), true, limit, false));
-        const std::string bytes0 = ReadFileBytes(dir.Path("app.log"));
+        const std::string bytes0 = dir.ReadFile("app.log");
         const std::size_t preamble = bytes0.size() - 35;   // title and time-zone lines
         auto run = [&](int t) {
             for (int i = 0; i < kLines; ++i) logger.LogText(CString::Format(u"T%i %i", t, i));
@@ -72,7 +72,7 @@ TEST(FileLoggerThreaded, TwoThreadsWriteWholeLinesInOrder) {
         b.join();
         logger.Close();
 
-        const std::string bytes = ReadFileBytes(dir.Path("app.log"));
+        const std::string bytes = dir.ReadFile("app.log");
         const std::uint64_t end = std::stoull(bytes.substr(14, 20));
         ASSERT_LE(end, bytes.size());
         if (limit == 0) {

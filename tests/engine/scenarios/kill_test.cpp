@@ -20,7 +20,7 @@
 #include "platform/core/child_process.h"
 #include "tests/engine/support/scenario_pair.h"
 #include "tests/engine/support/sync_invariants.h"
-#include "tests/engine/support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "tests/engine/support/plan_fixture.h"
 #include "tests/engine/support/plan_tree.h"
 #include "tests/engine/support/scripted_watcher.h"
-#include "tests/engine/support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace scenario {
 namespace {

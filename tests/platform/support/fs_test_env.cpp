@@ -9,29 +9,7 @@
 
 namespace fstest {
 
-PosixEnv::PosixEnv() {
-    std::mt19937_64 rng{std::random_device{}()};
-    for (;;) {
-        dir_ = std::filesystem::temp_directory_path() / ("wk-fs-test-" + std::to_string(rng() % 1000000000));
-        std::error_code ec;
-        if (std::filesystem::create_directory(dir_, ec)) break;
-        if (ec) ADD_FAILURE() << "cannot create " << dir_ << ": " << ec.message();
-        if (ec) break;
-    }
-    root_ = CString::FromUtf8(dir_.native());
-}
-
-PosixEnv::~PosixEnv() {
-    std::error_code ec;
-    // A test may leave read-only directories behind; give the owner access again first.
-    for (auto it = std::filesystem::recursive_directory_iterator(dir_, ec);
-         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->is_directory(ec) && !it->is_symlink(ec))
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ec);
-    }
-    std::filesystem::remove_all(dir_, ec);
-}
+PosixEnv::PosixEnv() : root_(CString::FromUtf8(dir_.Path().native())) {}
 
 plat::FileSystem& PosixEnv::fs() { return plat::PosixFs(); }
 

@@ -9,20 +9,20 @@
 
 #include "platform/core/file_system.h"
 #include "platform/core/memory_file_system.h"
+#include "tests/support/temp_dir.h"
 
 namespace fstest {
 
 class PosixEnv {
 public:
     PosixEnv();
-    ~PosixEnv();
     plat::FileSystem& fs();
     // The directory of the test, without a trailing '/'.
     const CString& root() const { return root_; }
     void Symlink(const CString& path, const CString& target);
 
 private:
-    std::filesystem::path dir_;
+    TempDir dir_;
     CString root_;
 };
 

@@ -1,4 +1,4 @@
-#include "tests/engine/support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <fstream>
 #include <random>

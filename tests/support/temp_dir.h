@@ -16,7 +16,11 @@ public:
 
     // The directory's absolute path ending in '/', as a root is given to the engine.
     CString Root() const;
-    std::filesystem::path Path(std::string_view relative = {}) const { return path_ / relative; }
+    // The directory itself (no trailing '/') or a path inside it.
+    std::filesystem::path Path(std::string_view relative = {}) const {
+        return relative.empty() ? path_ : path_ / relative;
+    }
+    CString CPath(std::string_view relative = {}) const { return CString::FromUtf8(Path(relative).string()); }
 
     void MakeDirectory(std::string_view relative) const;
     // Creates missing parent directories.
