@@ -71,13 +71,17 @@ std::shared_ptr<ListingPrefetcher::Result> ListingPrefetcher::ListNow(FileSystem
     return r;
 }
 
-void ListingPrefetcher::AddLocked(WalkKey key, CString path) {
-    if (byPath_.count(path)) return;
-    auto [slot, inserted] = slots_.try_emplace(std::move(key));
-    if (!inserted) return;  // a key given twice (a listing retried by the walk): first one kept
-    slot->second.path = path;
-    byPath_.emplace(std::move(path), slot);
-    queued_.insert(slot);
+void ListingPrefetcher::AddLocked(const WalkKey& parent, std::vector<Subdirectory>& subdirectories) {
+    for (Subdirectory& sub : subdirectories) {
+        if (byPath_.count(sub.path)) continue;
+        WalkKey key = parent;
+        key.push_back(sub.position);
+        auto [slot, inserted] = slots_.try_emplace(std::move(key));
+        if (!inserted) continue;  // a key given twice (a listing retried by the walk): first one kept
+        slot->second.path = sub.path;
+        byPath_.emplace(std::move(sub.path), slot);
+        queued_.insert(slot);
+    }
 }
 
 void ListingPrefetcher::EraseLocked(Slots::iterator slot) {
@@ -104,11 +108,7 @@ void ListingPrefetcher::Request(const WalkKey& parent, std::vector<Subdirectory>
     if (subdirectories.empty()) return;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        for (Subdirectory& sub : subdirectories) {
-            WalkKey key = parent;
-            key.push_back(sub.position);
-            AddLocked(std::move(key), std::move(sub.path));
-        }
+        AddLocked(parent, subdirectories);
     }
     if (subdirectories.size() == 1) wake_.notify_one();
     else wake_.notify_all();
@@ -218,11 +218,7 @@ void ListingPrefetcher::Work() {
         ready_.insert(slot);
         readyEntries_ += slot->second.entries;
         if (!subdirectories.empty()) {
-            for (Subdirectory& sub : subdirectories) {
-                WalkKey key = slot->first;
-                key.push_back(sub.position);
-                AddLocked(std::move(key), std::move(sub.path));
-            }
+            AddLocked(slot->first, subdirectories);
             wake_.notify_all();
         }
         // Only the walk waits here, and only for the one listing it needs.

@@ -79,7 +79,9 @@ private:
     };
 
     void Work();
-    void AddLocked(WalkKey key, CString path);
+    // Queues the subdirectories of the directory with walk key parent (paths moved out);
+    // a path or key requested already keeps its first request.
+    void AddLocked(const WalkKey& parent, std::vector<Subdirectory>& subdirectories);
     void EraseLocked(Slots::iterator slot);
     bool CanStartLocked() const;
     static std::shared_ptr<Result> ListNow(FileSystem& fs, const CString& path);
