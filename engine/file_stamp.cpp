@@ -66,7 +66,7 @@ bool FileStamp::ShareNameWith(const FileStamp& other) {
 
 bool FileStamp::IsDotEntry() const {
     const std::u16string_view n = GetName();
-    return IsDirectory() && (n == u"." || n == u"..");
+    return IsDirectory() && plat::IsDotName(n);
 }
 
 void FileStamp::ShiftTimes(Bias bias) {

@@ -6,6 +6,7 @@
 #include "engine/fs_tree.h"
 #include "engine/stamp_streams.h"
 #include "engine/stream_strings.h"
+#include "platform/core/file_system.h"
 #include "platform/core/win_error.h"
 
 namespace {
@@ -19,7 +20,7 @@ std::uint64_t MinNodeBytes(std::uint32_t version) {
 // make the tree's paths point elsewhere (".." above the root, "A\\B" into a
 // subdirectory).
 bool IsValidNodeName(std::u16string_view name) {
-    if (name.empty() || name == u"." || name == u"..") return false;
+    if (name.empty() || plat::IsDotName(name)) return false;
     return name.find_first_of(u"\\/") == std::u16string_view::npos;
 }
 

@@ -10,8 +10,6 @@
 
 namespace {
 
-bool IsDotName(const CString& name) { return name == u"." || name == u".."; }
-
 // The path as the file system takes it: without the trailing '/' of a directory path,
 // except for "/" itself.
 CString WithoutTrailingSlash(const CString& path) {
@@ -96,7 +94,7 @@ PathCrawler::Listing PathCrawler::List(Frame& frame, bool isRoot, ErrorInfo* err
             if (frame.entries.size() <= frame.count) frame.entries.emplace_back();
             plat::FindData& entry = frame.entries[frame.count];
             if (lister->Next(entry)) {
-                if (IsDotName(entry.name)) continue;
+                if (plat::IsDotName(entry.name.view())) continue;
                 if (plat::IsTemporaryName(entry.name)) {
                     // A copy's temporary file left by an interrupted run. Only a plain file
                     // is removed; whatever else carries such a name is passed over.

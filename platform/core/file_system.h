@@ -188,6 +188,9 @@ public:
     virtual bool ListsInParallel() const { return false; }
 };
 
+// "." or "..": the first two entries of every listing, never entries of their own.
+inline bool IsDotName(std::u16string_view name) { return name == u"." || name == u".."; }
+
 // Every temporary file the program writes is named kTemporaryPrefix followed by exactly
 // kTemporarySuffixLength characters of [0-9a-z]; the crawl never takes such a file as an
 // entry and removes leftovers, so the match is strict: a user's own ".wk~notes" is an

@@ -27,8 +27,6 @@ private:
     std::size_t next_ = 0;
 };
 
-bool IsDotName(const CString& name) { return name == u"." || name == u".."; }
-
 }  // namespace
 
 bool ReplayLister::Next(FindData& out) {
@@ -198,7 +196,7 @@ void ListingPrefetcher::Work() {
         std::vector<Subdirectory> subdirectories;
         std::uint32_t position = 0;
         for (const FindData& fd : r->entries) {
-            if (IsDotName(fd.name) || IsTemporaryName(fd.name.view())) continue;
+            if (IsDotName(fd.name.view()) || IsTemporaryName(fd.name.view())) continue;
             if (fd.kind == EntryKind::Directory) {
                 CString child = path;
                 if (!child.EndsWith(u'/')) child += u'/';
