@@ -6,12 +6,12 @@
 #include <memory>
 #include <string>
 
-#include "engine/best_choice.h"
-#include "engine/decision.h"
-#include "engine/fs_tree.h"
-#include "engine/protection_filters.h"
-#include "engine/sync_record.h"
-#include "engine/wildcard.h"
+#include "engine/decision/best_choice.h"
+#include "engine/decision/decision.h"
+#include "engine/filters/protection_filters.h"
+#include "engine/filters/wildcard.h"
+#include "engine/tree/fs_tree.h"
+#include "engine/tree/sync_record.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "engine/binary_stream.h"
 #include "engine/error_info.h"
-#include "engine/signed_stream.h"
+#include "engine/format/binary_stream.h"
+#include "engine/format/signed_stream.h"
 #include "engine/sync_database.h"
 
 namespace {

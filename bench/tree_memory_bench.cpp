@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/fs_tree.h"
+#include "engine/tree/fs_tree.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "engine/fs_tree.h"
-#include "engine/protection_filters.h"
+#include "engine/filters/protection_filters.h"
+#include "engine/tree/fs_tree.h"
 
 void Proxy::Clear() {
     entries_.clear();

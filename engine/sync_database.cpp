@@ -3,8 +3,8 @@
 #include <utility>
 #include <vector>
 
-#include "engine/best_choice.h"
-#include "engine/decision.h"
+#include "engine/decision/best_choice.h"
+#include "engine/decision/decision.h"
 #include "engine/log/logger.h"
 #include "engine/path_helpers.h"
 #include "engine/proxy.h"

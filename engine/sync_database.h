@@ -22,16 +22,16 @@
 #include <cstdint>
 #include <list>
 
-#include "engine/action_codes.h"
-#include "engine/blob_store.h"
-#include "engine/command_history.h"
-#include "engine/comparer.h"
+#include "engine/commands/command_history.h"
 #include "engine/core_preferences.h"
+#include "engine/decision/comparer.h"
 #include "engine/error_info.h"
-#include "engine/fs_tree.h"
-#include "engine/protection_filters.h"
-#include "engine/protection_rule.h"
+#include "engine/filters/protection_filters.h"
+#include "engine/filters/protection_rule.h"
+#include "engine/format/blob_store.h"
 #include "engine/run_result.h"
+#include "engine/tree/action_codes.h"
+#include "engine/tree/fs_tree.h"
 #include "platform/core/cstring.h"
 #include "platform/core/file_system.h"
 

@@ -1,9 +1,9 @@
 #include <memory>
 
-#include "engine/cmd_action_code.h"
-#include "engine/cmd_prot_filters.h"
-#include "engine/cmd_sel_filters.h"
-#include "engine/cmd_switch_sides.h"
+#include "engine/commands/cmd_action_code.h"
+#include "engine/commands/cmd_prot_filters.h"
+#include "engine/commands/cmd_sel_filters.h"
+#include "engine/commands/cmd_switch_sides.h"
 #include "engine/sync_database.h"
 
 std::uint32_t CSyncDataBase::ChangeActionCode(Proxy& selection, ActionCode code) {

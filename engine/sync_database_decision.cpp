@@ -1,5 +1,5 @@
-#include "engine/best_choice.h"
-#include "engine/decision.h"
+#include "engine/decision/best_choice.h"
+#include "engine/decision/decision.h"
 #include "engine/log/logger.h"
 #include "engine/proxy.h"
 #include "engine/sync_database.h"

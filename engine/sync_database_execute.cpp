@@ -1,11 +1,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/execute/sync_executor.h"
+#include "engine/execute/sync_statistics.h"
 #include "engine/log/logger.h"
 #include "engine/proxy.h"
 #include "engine/sync_database.h"
-#include "engine/sync_executor.h"
-#include "engine/sync_statistics.h"
 #include "engine/watcher.h"
 
 namespace {

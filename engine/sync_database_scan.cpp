@@ -10,14 +10,14 @@
 #include <memory>
 #include <vector>
 
-#include "engine/comparer.h"
+#include "engine/decision/comparer.h"
+#include "engine/execute/sync_executor.h"
 #include "engine/log/logger.h"
-#include "engine/path_crawler.h"
-#include "engine/path_crawler_dummy.h"
 #include "engine/path_helpers.h"
 #include "engine/proxy.h"
+#include "engine/scan/path_crawler.h"
+#include "engine/scan/path_crawler_dummy.h"
 #include "engine/sync_database.h"
-#include "engine/sync_executor.h"
 #include "engine/watcher.h"
 #include "resources/string_ids.h"
 

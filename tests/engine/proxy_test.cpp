@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/blob_store.h"
-#include "engine/fs_tree.h"
-#include "engine/protection_filters.h"
+#include "engine/filters/protection_filters.h"
+#include "engine/format/blob_store.h"
 #include "engine/proxy.h"
+#include "engine/tree/fs_tree.h"
 
 namespace {
 

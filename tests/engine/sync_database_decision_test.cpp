@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/sync_database.h"
-#include "engine/sync_record.h"
+#include "engine/tree/sync_record.h"
 #include "platform/core/memory_file_system.h"
 #include "tests/engine/support/plan_tree.h"
 

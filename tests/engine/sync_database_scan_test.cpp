@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/action_codes.h"
-#include "engine/command_history.h"
+#include "engine/commands/command_history.h"
 #include "engine/proxy.h"
 #include "engine/sync_database.h"
+#include "engine/tree/action_codes.h"
 #include "engine/watcher.h"
 #include "platform/core/fault_file_system.h"
 #include "platform/core/memory_file_system.h"

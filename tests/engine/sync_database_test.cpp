@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/command_history.h"
+#include "engine/commands/command_history.h"
 #include "engine/log/logger.h"
 #include "engine/path_helpers.h"
 #include "engine/proxy.h"

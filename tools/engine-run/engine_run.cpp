@@ -4,16 +4,16 @@
 #include <cstdlib>
 #include <memory>
 
-#include "engine/action_codes.h"
-#include "engine/binary_stream.h"
 #include "engine/core_preferences.h"
 #include "engine/error_info.h"
-#include "engine/fs_tree.h"
+#include "engine/format/binary_stream.h"
+#include "engine/format/signed_stream.h"
 #include "engine/log/log_format.h"
 #include "engine/log/logger.h"
 #include "engine/proxy.h"
-#include "engine/signed_stream.h"
 #include "engine/sync_database.h"
+#include "engine/tree/action_codes.h"
+#include "engine/tree/fs_tree.h"
 #include "engine/watcher.h"
 #include "platform/core/file_system.h"
 #include "platform/core/process_control.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/error_info.h"
-#include "engine/protection_rule.h"
+#include "engine/filters/protection_rule.h"
 #include "engine/watcher.h"
 #include "tests/engine/support/scenario_pair.h"
 #include "tests/engine/support/scripted_watcher.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/protection_filters.h"
+#include "engine/filters/protection_filters.h"
 
 namespace plantest {
 

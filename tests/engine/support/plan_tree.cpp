@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/action_codes.h"
-#include "engine/sync_record.h"
+#include "engine/tree/action_codes.h"
+#include "engine/tree/sync_record.h"
 #include "platform/core/cstring.h"
 
 void PrintTo(ActionCode code, std::ostream* os) { *os << CString(ActionCodeName(code)).ToUtf8(); }

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/file_stamp.h"
-#include "engine/fs_tree.h"
+#include "engine/tree/file_stamp.h"
+#include "engine/tree/fs_tree.h"
 
 // Readable codes in test failure messages.
 void PrintTo(ActionCode code, std::ostream* os);

@@ -2,8 +2,8 @@
 
 #include <span>
 
-#include "engine/binary_stream.h"
 #include "engine/error_info.h"
+#include "engine/format/binary_stream.h"
 #include "engine/sync_database.h"
 
 namespace test {

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <sstream>
 
-#include "engine/binary_stream.h"
+#include "engine/format/binary_stream.h"
+#include "engine/format/signed_stream.h"
 #include "engine/log/logger.h"
 #include "engine/proxy.h"
-#include "engine/signed_stream.h"
 #include "platform/core/child_process.h"
 #include "platform/core/win_error.h"
 #include "tests/engine/support/plan_fixture.h"

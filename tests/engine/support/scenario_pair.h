@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/action_codes.h"
 #include "engine/core_preferences.h"
 #include "engine/error_info.h"
 #include "engine/run_result.h"
 #include "engine/sync_database.h"
+#include "engine/tree/action_codes.h"
 #include "platform/core/fault_file_system.h"
 #include "platform/core/memory_file_system.h"
 #include "tests/engine/support/scenario_tree.h"
