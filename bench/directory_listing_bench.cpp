@@ -6,7 +6,7 @@
 #include <fstream>
 #include <random>
 
-#include "platform/core/memory_file_system.h"
+#include "platform/core/testing/memory_file_system.h"
 #include "platform/core/posix_file_system.h"
 
 namespace {

@@ -16,19 +16,22 @@ if(WK_SANITIZE)
 endif()
 
 # wk_layer_library(NAME DIR [DEPS ...]): a static library of every .cpp in DIR
-# (subfolders included, except a "tests" folder). Files are globbed so that adding a
-# source file needs no edit here.
+# (subfolders included, except a "tests" or "testing" folder: test support is a library of
+# its own). Files are globbed so that adding a source file needs no edit here. DEPS are
+# PRIVATE unless listed under PUBLIC_DEPS, so a layer above cannot include a third-party
+# library by accident.
 function(wk_layer_library name dir)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;PUBLIC_DEPS" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
   list(FILTER srcs EXCLUDE REGEX "/tests/")
+  list(FILTER srcs EXCLUDE REGEX "/testing/")
   list(FILTER srcs EXCLUDE REGEX "_main\\.cpp$")
   if(srcs)
     add_library(${name} STATIC ${srcs})
-    target_link_libraries(${name} PUBLIC wk_common ${ARG_DEPS})
+    target_link_libraries(${name} PUBLIC wk_common ${ARG_PUBLIC_DEPS} PRIVATE ${ARG_DEPS})
   else()
     add_library(${name} INTERFACE)
-    target_link_libraries(${name} INTERFACE wk_common ${ARG_DEPS})
+    target_link_libraries(${name} INTERFACE wk_common ${ARG_PUBLIC_DEPS} ${ARG_DEPS})
   endif()
 endfunction()
 

@@ -3,7 +3,7 @@
 //   PosixFileSystem   the real one (posix_file_system.h),
 //   MemoryFileSystem  in memory, permissions enforced, for fast deterministic tests,
 //   FaultFileSystem   a wrapper that fails a chosen call on a chosen path, the Nth call,
-//                     or a write after N bytes (fault_file_system.h).
+//                     or a write after N bytes (testing/fault_file_system.h; both in the test-support library).
 //
 // Paths are the system's UTF-16 strings; a component's bytes on disk are the lossless
 // UTF-8 conversion of CString, so every name round-trips exactly. Paths given here are

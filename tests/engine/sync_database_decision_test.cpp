@@ -2,7 +2,7 @@
 
 #include "engine/sync_database.h"
 #include "engine/tree/sync_record.h"
-#include "platform/core/memory_file_system.h"
+#include "platform/core/testing/memory_file_system.h"
 #include "tests/engine/support/plan_tree.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include "engine/path_helpers.h"
 #include "engine/proxy.h"
 #include "engine/sync_database.h"
-#include "platform/core/fault_file_system.h"
-#include "platform/core/memory_file_system.h"
+#include "platform/core/testing/fault_file_system.h"
+#include "platform/core/testing/memory_file_system.h"
 #include "tests/engine/support/plan_tree.h"
 #include "tests/support/temp_dir.h"
 

@@ -7,7 +7,7 @@
 #include "engine/log/logger.h"
 #include "engine/proxy.h"
 #include "engine/sync_database.h"
-#include "platform/core/memory_file_system.h"
+#include "platform/core/testing/memory_file_system.h"
 #include "tests/engine/support/scripted_watcher.h"
 
 namespace {

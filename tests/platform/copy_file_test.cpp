@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/core/fault_file_system.h"
+#include "platform/core/testing/fault_file_system.h"
 #include "platform/core/file_system.h"
 #include "platform/core/win_error.h"
 #include "tests/platform/support/fs_test_env.h"

@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/core/fault_file_system.h"
-#include "platform/core/memory_file_system.h"
+#include "platform/core/testing/fault_file_system.h"
+#include "platform/core/testing/memory_file_system.h"
 #include "platform/core/win_error.h"
 #include "tests/platform/support/fs_test_env.h"
 

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "platform/core/memory_file_system.h"
+#include "platform/core/testing/memory_file_system.h"
 #include "platform/core/win_error.h"
 #include "tests/platform/support/fs_test_env.h"
 

@@ -4,7 +4,7 @@
 
 #include "engine/tree/sync_record.h"
 #include "engine/watcher.h"
-#include "platform/core/memory_file_system.h"
+#include "platform/core/testing/memory_file_system.h"
 #include "tests/engine/support/plan_tree.h"
 
 namespace {

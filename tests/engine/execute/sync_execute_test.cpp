@@ -10,8 +10,8 @@
 
 #include "engine/execute/sync_executor.h"
 #include "engine/watcher.h"
-#include "platform/core/fault_file_system.h"
-#include "platform/core/memory_file_system.h"
+#include "platform/core/testing/fault_file_system.h"
+#include "platform/core/testing/memory_file_system.h"
 #include "platform/core/win_error.h"
 #include "tests/engine/support/plan_fixture.h"
 #include "tests/engine/support/scripted_watcher.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engine/error_info.h"
-#include "platform/core/memory_file_system.h"
+#include "platform/core/testing/memory_file_system.h"
 #include "tests/engine/support/byte_builder.h"
 
 namespace {

@@ -8,8 +8,8 @@
 
 #include "engine/scan/path_crawler.h"
 #include "engine/scan/path_crawler_dummy.h"
-#include "platform/core/fault_file_system.h"
-#include "platform/core/memory_file_system.h"
+#include "platform/core/testing/fault_file_system.h"
+#include "platform/core/testing/memory_file_system.h"
 #include "platform/core/win_error.h"
 #include "tests/engine/support/scripted_watcher.h"
 #include "tests/support/temp_dir.h"

@@ -18,8 +18,8 @@
 #include "engine/run_result.h"
 #include "engine/sync_database.h"
 #include "engine/tree/action_codes.h"
-#include "platform/core/fault_file_system.h"
-#include "platform/core/memory_file_system.h"
+#include "platform/core/testing/fault_file_system.h"
+#include "platform/core/testing/memory_file_system.h"
 #include "tests/engine/support/scenario_tree.h"
 
 class ScriptedWatcher;

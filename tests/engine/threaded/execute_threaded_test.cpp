@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "engine/watcher.h"
-#include "platform/core/memory_file_system.h"
+#include "platform/core/testing/memory_file_system.h"
 #include "tests/engine/support/plan_fixture.h"
 #include "tests/engine/support/scripted_watcher.h"
 

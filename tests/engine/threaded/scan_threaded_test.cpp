@@ -12,7 +12,7 @@
 #include "engine/proxy.h"
 #include "engine/sync_database.h"
 #include "engine/watcher.h"
-#include "platform/core/memory_file_system.h"
+#include "platform/core/testing/memory_file_system.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/core/file_system.h"
-#include "platform/core/memory_file_system.h"
+#include "platform/core/testing/memory_file_system.h"
 #include "tests/support/temp_dir.h"
 
 namespace fstest {

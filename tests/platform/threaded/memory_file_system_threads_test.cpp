@@ -5,8 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/core/fault_file_system.h"
-#include "platform/core/memory_file_system.h"
+#include "platform/core/testing/fault_file_system.h"
+#include "platform/core/testing/memory_file_system.h"
 #include "tests/platform/support/fs_test_env.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/core/fault_file_system.h"
+#include "platform/core/testing/fault_file_system.h"
 
 #include <algorithm>
 

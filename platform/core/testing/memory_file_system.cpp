@@ -1,4 +1,4 @@
-#include "platform/core/memory_file_system.h"
+#include "platform/core/testing/memory_file_system.h"
 
 #include <algorithm>
 #include <cerrno>
