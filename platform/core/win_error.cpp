@@ -64,8 +64,12 @@ CString Win32ErrorText(std::uint32_t code) {
         case ERROR_INVALID_NAME: return u"The filename, directory name, or volume label syntax is incorrect.";
         case ERROR_DISK_FULL: return u"There is not enough space on the disk.";
         case ERROR_DIR_NOT_EMPTY: return u"The directory is not empty.";
+        case ERROR_BUSY: return u"The requested resource is in use.";
         case ERROR_ALREADY_EXISTS: return u"Cannot create a file when that file already exists.";
         case ERROR_FILENAME_EXCED_RANGE: return u"The filename or extension is too long.";
+        case ERROR_NO_MORE_ITEMS: return u"No more data is available.";
+        case ERROR_BADDB: return u"The settings file is corrupted.";
+        case ERROR_KEY_DELETED: return u"The settings key was deleted after it was opened.";
         case ERROR_IO_DEVICE: return u"The request could not be performed because of an I/O device error.";
         case ERROR_REQUEST_ABORTED: return u"The request was aborted.";
         case ERROR_CANT_RESOLVE_FILENAME: return u"The name of the file cannot be resolved by the system (symbolic link).";

@@ -30,10 +30,14 @@ constexpr std::uint32_t ERROR_INVALID_PARAMETER = 87;
 constexpr std::uint32_t ERROR_INVALID_NAME = 123;
 constexpr std::uint32_t ERROR_DISK_FULL = 112;
 constexpr std::uint32_t ERROR_DIR_NOT_EMPTY = 145;
+constexpr std::uint32_t ERROR_BUSY = 170;
 constexpr std::uint32_t ERROR_ALREADY_EXISTS = 183;
 constexpr std::uint32_t ERROR_FILENAME_EXCED_RANGE = 206;
+constexpr std::uint32_t ERROR_NO_MORE_ITEMS = 259;
 constexpr std::uint32_t ERROR_REQUEST_ABORTED = 1235;
 constexpr std::uint32_t ERROR_IO_DEVICE = 1117;
+constexpr std::uint32_t ERROR_BADDB = 1009;        // the settings file is damaged
+constexpr std::uint32_t ERROR_KEY_DELETED = 1018;  // a settings key deleted after it was opened
 constexpr std::uint32_t ERROR_CANT_RESOLVE_FILENAME = 1921;  // a symbolic link met below a root
 }  // namespace win32
 
