@@ -38,6 +38,11 @@ enum StringId : std::uint32_t {
     IDS_SCAN_SKIP_NAME_TOO_LONG = 1446,
     IDS_SCAN_TEMPORARY_REMOVED = 1447,
     IDS_PROFILE_DUPLICATE_ENTRY = 1460,  // a profile entry stored twice; the text is its path
+    IDS_SETTINGS_DAMAGED = 1470,         // what opening the settings file found; the text is the file
+    IDS_SETTINGS_NEWER = 1471,
+    IDS_SETTINGS_READ_ONLY = 1472,
+    IDS_SETTINGS_BUSY = 1473,
+    IDS_SETTINGS_NOT_KEPT = 1474,
     IDS_BUTTON_SAVE_ALL = 1500,
     IDS_BUTTON_DISCARD_ALL = 1501,
     IDS_BUTTON_YES_TO_ALL = 1502,
