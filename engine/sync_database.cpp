@@ -113,7 +113,7 @@ bool CSyncDataBase::CompensateDstShift() {
         ApplyCrawlMarks(*GetRoot());
         DeriveActionCodes(*GetRoot(), nullptr);
         ComputeBestChoice(*GetRoot(), pairComparer, nullptr);
-        protectionFilters.Apply(*GetRoot());
+        ApplyProtectionFilters();
     }
     leftBias = NO_BIAS;
     rightBias = NO_BIAS;

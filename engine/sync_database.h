@@ -165,6 +165,9 @@ public:
     // that deletes nothing never synchronised. False when the cancel poll (may be null)
     // reported a cancel.
     bool DecidePlan(CProcessControl* cancel, bool firstScan);
+    // Scan step 10: the protection filters matched against the tree, then every protected
+    // entry set to SKIP (SkipProtectedEntries).
+    void ApplyProtectionFilters();
     // Marks every index entry whose path at least one active selection rule matches and no
     // active exclusion rule does: FG_MARKED and its filter state's marked byte. Unselected
     // entries are left as they are. True when any entry was selected. A rule whose search

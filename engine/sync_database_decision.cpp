@@ -1,5 +1,6 @@
 #include "engine/decision/best_choice.h"
 #include "engine/decision/decision.h"
+#include "engine/decision/set_action_code.h"
 #include "engine/log/logger.h"
 #include "engine/proxy.h"
 #include "engine/sync_database.h"
@@ -16,6 +17,11 @@ bool CSyncDataBase::DecidePlan(CProcessControl* cancel, bool firstScan) {
     if (!ComputeBestChoice(*GetRoot(), pairComparer, cancel)) return false;
     if (firstScan) ApplyFirstScanBestChoice(*GetRoot());
     return true;
+}
+
+void CSyncDataBase::ApplyProtectionFilters() {
+    protectionFilters.Apply(*GetRoot());
+    SkipProtectedEntries(*GetRoot());
 }
 
 bool CSyncDataBase::ApplySelectionFilters(Proxy& proxy) {

@@ -300,7 +300,7 @@ std::uint32_t CSyncDataBase::Scan(Proxy* proxy, Watcher* watcher, bool compareCo
     if (Cancelled(watcher)) return cancel(true);
 
     // Step 10.
-    protectionFilters.Apply(*GetRoot());
+    ApplyProtectionFilters();
     if (Cancelled(watcher)) return cancel(true);
 
     // Step 11.

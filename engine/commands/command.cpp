@@ -1,7 +1,6 @@
 #include "engine/commands/command.h"
 
 #include "engine/decision/set_action_code.h"
-#include "engine/filters/protection_filters.h"
 #include "engine/proxy.h"
 #include "engine/sync_database.h"
 #include "engine/tree/fs_tree.h"
@@ -42,7 +41,5 @@ bool Command::DiffersFromSnapshot(const Proxy& proxy) const {
 
 void Command::EnforceProtection() {
     if (database == nullptr || database->GetRoot() == nullptr) return;
-    for (FSTreeNode* node : FSTree::Subtree(database->GetRoot())) {
-        if (IsProtectedNode(*node) && node->record.AC != SKIP) SetActionCode(*node, SKIP);
-    }
+    SkipProtectedEntries(*database->GetRoot());
 }

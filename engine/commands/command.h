@@ -65,9 +65,9 @@ protected:
     }
     // True when some entry's AC is not its saved code (false for a stale snapshot).
     bool DiffersFromSnapshot(const Proxy& proxy) const;
-    // The protection rules applied again over the whole tree of the database: every
-    // protected entry whose code is not SKIP is set to SKIP (with propagation). The
-    // rules' matches are kept up to date by the filter set itself, so only this pass is
-    // left to do after a change.
+    // The protection rules applied again over the whole tree of the database:
+    // SkipProtectedEntries (every protected entry whose code is not SKIP is set to SKIP,
+    // with propagation). The rules' matches are kept up to date by the filter set itself,
+    // so only this pass is left to do after a change.
     void EnforceProtection();
 };

@@ -83,6 +83,12 @@ bool SetActionCode(FSTreeNode& node, ActionCode code) {
     return true;
 }
 
+void SkipProtectedEntries(FSTreeNode& root) {
+    for (FSTreeNode* node : FSTree::Subtree(&root)) {
+        if (IsProtectedNode(*node) && node->record.AC != SKIP) SetActionCode(*node, SKIP);
+    }
+}
+
 std::uint32_t AllowedActions(const FSTreeNode& node) {
     if (IsUntouchable(node)) return Bit(SKIP);
     const CSyncRecord& r = node.record;

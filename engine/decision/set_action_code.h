@@ -28,6 +28,13 @@ class Proxy;
 // a directory not listed on a side takes no code that would delete or replace it.
 bool SetActionCode(FSTreeNode& node, ActionCode code);
 
+// Protected entries are SKIP: every protected entry (IsProtectedNode) of the tree below
+// root whose AC is not SKIP gets SetActionCode(node, SKIP), with its propagation (where
+// PermittedActions has no SKIP, as for an entry gone from both sides, it keeps its code).
+// The filter set only matches; this pass runs after the matching of a scan and after
+// every command that changes codes or rules.
+void SkipProtectedEntries(FSTreeNode& root);
+
 // Bit n set = code n may be chosen for the node. A protected entry, or one the crawl did
 // not see, allows SKIP only (0x008). Otherwise PermittedActions, without DEL_M and DEL_S
 // when anything below is protected or unseen, without CP_M when the left side is a file

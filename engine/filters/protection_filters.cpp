@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "engine/decision/set_action_code.h"
 #include "engine/log/logger.h"
 #include "engine/tree/fs_tree.h"
 #include "engine/tree/sync_record.h"
@@ -141,9 +140,6 @@ void ProtectionFilters::Apply(FSTreeNode& root) {
     ClearMatches();
     tree_ = &root;
     for (auto& entry : entries_) ApplyRule(*entry);
-    for (FSTreeNode* node : FSTree::Subtree(tree_)) {
-        if (IsProtectedNode(*node) && node->record.AC != SKIP) SetActionCode(*node, SKIP);
-    }
 }
 
 std::unique_ptr<ProtectionFilterEntry> ProtectionFilters::Detach(ProtectionFilterEntry& entry) {

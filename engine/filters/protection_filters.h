@@ -2,7 +2,8 @@
 // The protection filters of a profile: an ordered list of rules bound to the record tree.
 // Each rule remembers the nodes it matched, and each matched record gets a
 // RecordFilterState listing the rules that match it. A protected entry (an active
-// protection rule matches it and no active exclusion rule does) can only be skipped.
+// protection rule matches it and no active exclusion rule does) can only be skipped; the
+// set only says which entries are protected, the decision component makes them SKIP.
 //
 // Ownership: the set owns its entries and every RecordFilterState it creates (the
 // record only points to its state); ClearMatches frees the states and nulls the
@@ -91,8 +92,8 @@ public:
     // that fails at run time is taken as a match for a protection rule and as no match for
     // an exclusion rule (so the entry stays protected), with one warning logged.
     bool ApplyRule(ProtectionFilterEntry& entry);
-    // ClearMatches; binds to the tree under root; ApplyRule for each entry in order; then
-    // every protected node whose AC is not SKIP gets SetActionCode(node, SKIP).
+    // ClearMatches; binds to the tree under root; ApplyRule for each entry in order. Only
+    // matches: the codes are the decision's (SkipProtectedEntries, set_action_code.h).
     void Apply(FSTreeNode& root);
 
     // Stream form in profile files: u32 count, then each rule in order. Read adds each

@@ -248,7 +248,7 @@ TEST(ProtectionStatesTest, RemovedRuleStaysWithItsCommandUntilTheCommandGoes) {
         }
     }
     // A scan in between applies the set again; the removed rule takes no part.
-    p.db.protectionFilters.Apply(*p.db.GetRoot());
+    p.db.ApplyProtectionFilters();
     EXPECT_TRUE(docs->nodes.empty());
 
     p.db.commandHistory.Undo();
@@ -266,7 +266,7 @@ TEST(ProtectionStatesTest, RemovedRuleStaysWithItsCommandUntilTheCommandGoes) {
     while (p.db.commandHistory.CanUndo()) p.db.commandHistory.Undo();
     EXPECT_EQ("*.LOG[0c]", p.Rules());
     EXPECT_EQ(SKIP, p["TMP.LOG"].record.AC);
-    p.db.protectionFilters.Apply(*p.db.GetRoot());
+    p.db.ApplyProtectionFilters();
 
     // Removed again and left in the history when the database goes.
     p.Mark({"TMP.LOG"});

@@ -8,6 +8,7 @@
 
 #include "engine/decision/best_choice.h"
 #include "engine/decision/decision.h"
+#include "engine/decision/set_action_code.h"
 #include "engine/filters/protection_filters.h"
 #include "engine/tree/sync_record.h"
 #include "tests/engine/support/plan_tree.h"
@@ -177,6 +178,7 @@ TEST(DecisionPropertyTest, ScanPassesKeepTheRulesThatProtectData) {
         ComputeBestChoice(g.tree.Root(), options, nullptr);
         if (g.firstScan) ApplyFirstScanBestChoice(g.tree.Root());
         filters.Apply(g.tree.Root());
+        SkipProtectedEntries(g.tree.Root());
 
         const std::string broken = Violations(g, options);
         filters.ClearMatches();

@@ -140,6 +140,7 @@ struct ProtectedFixture {
         filters.AddRule(u"P\\\\IN", ProtectionRule::ACTIVE | ProtectionRule::MATCH_REGEX);
         filters.AddRule(u"X\\KEEP", ProtectionRule::ACTIVE);
         filters.Apply(t.Root());
+        SkipProtectedEntries(t.Root());
     }
     ~ProtectedFixture() { filters.ClearMatches(); }
     PlanTree t;

@@ -43,7 +43,7 @@ TEST(SyncStatisticsTest, CountsBySideCodeAndStatus) {
     Add(db, "UPD", File(kT0, 9), File(kT0, 9), UPDATE_D);
     db.protectionFilters.AddRule(u"PROT", ProtectionRule::ACTIVE);
     db.protectionFilters.AddRule(u"GONE", ProtectionRule::ACTIVE);  // DEL_D: not counted as protected
-    db.protectionFilters.Apply(*db.GetRoot());
+    db.ApplyProtectionFilters();
 
     SyncStatistics s;
     s.Compute(db);

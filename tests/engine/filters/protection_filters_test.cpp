@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/decision/decision.h"
+#include "engine/decision/set_action_code.h"
 #include "engine/log/logger.h"
 #include "engine/proxy.h"
 #include "engine/sync_database.h"
@@ -61,6 +62,9 @@ TEST(ProtectionFiltersTest, ExclusionUnprotectsAFileAndItsDirectory) {
     f.filters.AddRule(u"D", ProtectionRule::ACTIVE);
     f.filters.AddRule(u"D\\A.TXT", ProtectionRule::ACTIVE | ProtectionRule::EXCLUSION);
     f.filters.Apply(f.t.Root());
+    // The set only matches; the codes are the decision's.
+    EXPECT_EQ(f.t.Codes('A'), "D=CP_M D\\A.TXT=CP_M D\\B.TXT=CP_M D\\C.TMP=CP_M E.TXT=CP_M");
+    SkipProtectedEntries(f.t.Root());
     EXPECT_FALSE(Protected(f.t, "D"));
     EXPECT_FALSE(Protected(f.t, "D\\A.TXT"));
     EXPECT_TRUE(Protected(f.t, "D\\B.TXT"));
@@ -79,6 +83,7 @@ TEST(ProtectionFiltersTest, ProtectedDirectorySkipsItsSubtree) {
     EXPECT_TRUE(Protected(f.t, "D\\C.TMP"));
     EXPECT_TRUE(f.filters.AddRule(u"d", ProtectionRule::ACTIVE));  // case-insensitive
     f.filters.Apply(f.t.Root());
+    SkipProtectedEntries(f.t.Root());
     EXPECT_EQ(f.t.Codes('A'), "D=SKIP D\\A.TXT=SKIP D\\B.TXT=SKIP D\\C.TMP=SKIP E.TXT=CP_M");
     EXPECT_FALSE(f.filters.AddRule(u"NOTHING", ProtectionRule::ACTIVE));
     EXPECT_EQ(f.filters.Count(), 3u);
@@ -171,6 +176,7 @@ TEST(ProtectionFiltersTest, StarOnADeepTreeAttachesOncePerNode) {
     filters.AddRule(u"*", ProtectionRule::ACTIVE);
     filters.AddRule(u"*\\D", ProtectionRule::ACTIVE);  // matches every directory but R
     filters.Apply(t.Root());
+    SkipProtectedEntries(t.Root());
     std::size_t nodes = 0;
     for (FSTreeNode* n : FSTree::Subtree(&t.Root())) {
         ++nodes;

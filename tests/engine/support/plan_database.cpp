@@ -17,7 +17,7 @@ std::string StampText(const FileStamp* s) { return s ? Utf8(s->DumpText()) : std
 void PlanDatabase::Decide() {
     db.DecideRecords();
     db.DecidePlan(nullptr, false);
-    db.protectionFilters.Apply(*db.GetRoot());
+    db.ApplyProtectionFilters();
     proxy.Build(db, &db.leftRoot, &db.rightRoot, &db.blobStore);
 }
 
