@@ -171,8 +171,12 @@ public:
     // Marks every index entry whose path at least one active selection rule matches and no
     // active exclusion rule does: FG_MARKED and its filter state's marked byte. Unselected
     // entries are left as they are. True when any entry was selected. A rule whose search
-    // fails counts as no match.
+    // fails counts as no match (an exclusion then excludes nothing); one warning per such
+    // rule says what that means for the entries.
     bool ApplySelectionFilters(Proxy& proxy);
+    // One warning for every protection and selection rule whose regular expression does
+    // not compile (it matches as a wildcard pattern); a successful Load calls it.
+    void WarnOfUncompiledRules() const;
     // Empties out and appends a copy of every protection rule in order; the count.
     std::size_t GetProtectionFilters(std::list<ProtectionRule>& out) const;
     // Empties out and appends a pointer to every live protection rule in order; the count.

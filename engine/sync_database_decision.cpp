@@ -1,9 +1,14 @@
+#include <algorithm>
+#include <vector>
+
 #include "engine/decision/best_choice.h"
 #include "engine/decision/decision.h"
 #include "engine/decision/set_action_code.h"
 #include "engine/log/logger.h"
 #include "engine/proxy.h"
 #include "engine/sync_database.h"
+#include "resources/checked_format.h"
+#include "resources/string_ids.h"
 
 void CSyncDataBase::DecideRecords() {
     DecideTree(*GetRoot(), entryComparer);
@@ -26,8 +31,12 @@ void CSyncDataBase::ApplyProtectionFilters() {
 
 bool CSyncDataBase::ApplySelectionFilters(Proxy& proxy) {
     bool any = false;
-    const ProtectionRule* failedRule = nullptr;  // the first rule whose search failed
-    CString failedPath;
+    // Each rule whose search failed, once, with the first path it failed on.
+    struct Failure {
+        const ProtectionRule* rule;
+        CString path;
+    };
+    std::vector<Failure> failures;
     for (ProxyEntry& entry : proxy.Entries()) {
         if (entry.node == nullptr) continue;
         CSyncRecord& record = entry.node->record;
@@ -38,12 +47,12 @@ bool CSyncDataBase::ApplySelectionFilters(Proxy& proxy) {
             if (!rule.IsActive()) continue;
             bool& flag = rule.IsExclusion() ? excluded : included;
             if (flag) continue;  // order does not matter: one match of each kind decides
-            // A failed search selects nothing.
+            // A failed search counts as no match: a selection rule does not select the
+            // entry, an exclusion does not exclude it.
             const ProtectionRule::MatchResult result = rule.MatchChecked(path);
-            if (result == ProtectionRule::MatchResult::Failed && failedRule == nullptr) {
-                failedRule = &rule;
-                failedPath = path;
-            }
+            if (result == ProtectionRule::MatchResult::Failed &&
+                std::none_of(failures.begin(), failures.end(), [&](const Failure& f) { return f.rule == &rule; }))
+                failures.push_back({&rule, path});
             flag = result == ProtectionRule::MatchResult::Match;
             if (excluded) break;
         }
@@ -52,12 +61,18 @@ bool CSyncDataBase::ApplySelectionFilters(Proxy& proxy) {
         if (record.filterState) record.filterState->marked = 1;
         any = true;
     }
-    if (failedRule != nullptr && GetLogger() != nullptr) {
-        GetLogger()->LogWarningText(CString::Format(
-            u"The selection rule \"%s\" could not be evaluated for \"%s\"; such entries are not selected.",
-            failedRule->GetPattern(), failedPath));
+    if (CLogger* logger = GetLogger()) {
+        for (const Failure& f : failures) {
+            const std::uint32_t id = f.rule->IsExclusion() ? IDS_SELECTION_EXCLUSION_FAILED : IDS_SELECTION_RULE_FAILED;
+            logger->LogWarningText(FormatStringId(id, f.rule->GetPattern(), f.path));
+        }
     }
     return any;
+}
+
+void CSyncDataBase::WarnOfUncompiledRules() const {
+    for (const auto& entry : protectionFilters.Entries()) WarnIfNotCompiled(*entry, GetLogger());
+    for (const ProtectionRule& rule : selectionFilters) WarnIfNotCompiled(rule, GetLogger());
 }
 
 std::size_t CSyncDataBase::GetProtectionFilters(std::list<ProtectionRule>& out) const {

@@ -1,7 +1,8 @@
 #pragma once
 // CmdSetSelFilters: a new selection-filter list for the database. Do installs the new
-// list and applies it to the selection (the selected entries are marked); Undo puts the
-// list from before back and returns 0: the marks it made are not taken back.
+// list, warns of each rule it brings in whose expression does not compile, and applies
+// it to the selection (the selected entries are marked); Undo puts the list from before
+// back and returns 0: the marks it made are not taken back.
 //
 // Ownership, threads and errors: as Command (engine/command.h). The database must not be
 // null; the selection may be (the list is then only installed).

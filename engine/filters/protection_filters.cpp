@@ -5,6 +5,8 @@
 #include "engine/log/logger.h"
 #include "engine/tree/fs_tree.h"
 #include "engine/tree/sync_record.h"
+#include "resources/checked_format.h"
+#include "resources/string_ids.h"
 
 std::uint32_t RecordFilterState::GetProtectionState(std::uint32_t mask) const {
     std::uint32_t state = 0;
@@ -17,6 +19,11 @@ std::uint32_t RecordFilterState::GetProtectionState(std::uint32_t mask) const {
 
 bool IsProtectedNode(const FSTreeNode& node) {
     return node.record.filterState != nullptr && node.record.filterState->IsProtected();
+}
+
+void WarnIfNotCompiled(const ProtectionRule& rule, CLogger* logger) {
+    if (logger != nullptr && rule.IsUncompiledExpression())
+        logger->LogWarningText(FormatStringId(IDS_RULE_NOT_COMPILED, rule.GetPattern()));
 }
 
 ProtectionFilters::~ProtectionFilters() { Clear(); }
@@ -48,6 +55,7 @@ bool ProtectionFilters::ModifyRule(ProtectionFilterEntry& entry, const CString& 
     if (entry.GetPattern() != pattern || ((entry.GetFlags() ^ flags) & structural) != 0) {
         const bool removed = RemoveMatches(entry);
         entry.Set(pattern, flags);
+        WarnIfNotCompiled(entry, logger_);
         const bool matched = ApplyRule(entry);
         return removed || matched;
     }
@@ -128,10 +136,8 @@ bool ProtectionFilters::ApplyRule(ProtectionFilterEntry& entry) {
         }
     }
     if (failures != 0 && logger_ != nullptr) {
-        logger_->LogWarningText(CString::Format(
-            u"The filter rule \"%s\" could not be evaluated for \"%s\" (%I64u entries in all); %s", entry.GetPattern(),
-            firstFailure, failures,
-            exclusion ? u"the exclusion was not applied to them." : u"they are treated as protected."));
+        logger_->LogWarningText(FormatStringId(exclusion ? IDS_PROTECTION_EXCLUSION_FAILED : IDS_PROTECTION_RULE_FAILED,
+                                               entry.GetPattern(), firstFailure, failures));
     }
     return matched;
 }
@@ -154,6 +160,7 @@ std::unique_ptr<ProtectionFilterEntry> ProtectionFilters::Detach(ProtectionFilte
 }
 
 ProtectionFilterEntry& ProtectionFilters::Append(std::unique_ptr<ProtectionFilterEntry> entry) {
+    WarnIfNotCompiled(*entry, logger_);
     entries_.push_back(std::move(entry));
     ApplyRule(*entries_.back());
     return *entries_.back();

@@ -50,6 +50,12 @@ struct RecordFilterState {
 // True when the node's record is protected (a null state is never protected).
 bool IsProtectedNode(const FSTreeNode& node);
 
+// Logs one warning naming the rule (string 1484) when it is a regular-expression rule
+// whose pattern did not compile, so that a rule silently matching as a wildcard pattern
+// is seen. Called where a rule is loaded or edited, never per match. Nothing without a
+// logger or for a rule that compiled.
+void WarnIfNotCompiled(const ProtectionRule& rule, CLogger* logger);
+
 // A rule of the set and the nodes it matched (each node once).
 class ProtectionFilterEntry : public ProtectionRule {
 public:
@@ -67,7 +73,8 @@ public:
     // Clears the matches (the bound tree must still exist) and deletes the entries.
     ~ProtectionFilters();
 
-    // The logger that receives the warning when a rule's search fails (may be null).
+    // The logger that receives the warnings of a rule whose search fails or whose
+    // expression does not compile (may be null).
     void SetLogger(CLogger* logger) { logger_ = logger; }
 
     // When bound: frees every record's state (pointer set null), empties every rule's node
@@ -76,6 +83,9 @@ public:
     // ClearMatches, then deletes every entry.
     void Clear();
     // Appends a new rule, Set(pattern, flags), ApplyRule; true when it matched anything.
+    // The profile's load adds its rules through it and warns of an expression that does
+    // not compile once it has read them all; the edits (ModifyRule with a new pattern,
+    // Append) warn of it themselves (WarnIfNotCompiled).
     bool AddRule(const CString& pattern, std::uint32_t flags);
     // When the pattern, EXCLUSION or MATCH_REGEX differ: RemoveMatches, Set, ApplyRule,
     // true when anything was removed or matched. Otherwise only ACTIVE is applied; when it

@@ -70,6 +70,8 @@ public:
     bool IsActive() const { return (flags_ & ACTIVE) != 0; }
     bool IsExclusion() const { return (flags_ & EXCLUSION) != 0; }
     bool HasCompiledExpression() const { return compiled_ != nullptr; }
+    // A regular-expression rule whose pattern did not compile (it matches as a wildcard).
+    bool IsUncompiledExpression() const { return (flags_ & MATCH_REGEX) != 0 && compiled_ == nullptr; }
 
 private:
     struct Compiled;

@@ -82,6 +82,7 @@ bool CSyncDataBase::Load(BinaryReader& stream, std::uint32_t* w1, std::uint32_t*
     const std::uint32_t code = LoadBody(stream, w1, w2, w3, w4);
     if (code == 0) {
         rootsValid = 1;
+        WarnOfUncompiledRules();
         return true;
     }
     Clear();

@@ -6,6 +6,7 @@
 
 #include "engine/decision/decision.h"
 #include "engine/decision/set_action_code.h"
+#include "engine/format/binary_stream.h"
 #include "engine/log/logger.h"
 #include "engine/proxy.h"
 #include "engine/sync_database.h"
@@ -189,6 +190,79 @@ TEST(ProtectionFiltersTest, StarOnADeepTreeAttachesOncePerNode) {
     filters.ClearMatches();
 }
 
+// A regular expression that does not compile (a leading '*' repeats nothing) matches as
+// a wildcard pattern, and the user is told so once per load or edit, never per match.
+TEST(ProtectionFiltersTest, AnExpressionThatDoesNotCompileIsWarnedOfOncePerEdit) {
+    Fixture f;
+    const std::uint32_t regex = ProtectionRule::ACTIVE | ProtectionRule::MATCH_REGEX;
+    f.filters.Apply(f.t.Root());
+    auto entry = std::make_unique<ProtectionFilterEntry>();
+    entry->Set(u"*.TMP", regex);
+    ASSERT_TRUE(entry->IsUncompiledExpression());
+    ProtectionFilterEntry& live = f.filters.Append(std::move(entry));
+    EXPECT_TRUE(Protected(f.t, "D\\C.TMP"));  // the wildcard match is kept
+    ASSERT_EQ(f.capture.texts.size(), 1u);
+    EXPECT_NE(f.capture.texts[0].find("\"*.TMP\" does not compile"), std::string::npos) << f.capture.texts[0];
+
+    // Matching again (a scan) and toggling ACTIVE say nothing more.
+    f.filters.Apply(f.t.Root());
+    f.filters.Apply(f.t.Root());
+    EXPECT_TRUE(f.filters.ModifyRule(live, u"*.TMP", ProtectionRule::MATCH_REGEX));
+    EXPECT_EQ(f.capture.texts.size(), 1u);
+    // A new pattern is an edit: warned of when it does not compile, not when it does.
+    EXPECT_TRUE(f.filters.ModifyRule(live, u"*.TXT", regex));
+    ASSERT_EQ(f.capture.texts.size(), 2u);
+    EXPECT_NE(f.capture.texts[1].find("\"*.TXT\""), std::string::npos) << f.capture.texts[1];
+    EXPECT_TRUE(f.filters.ModifyRule(live, u"D", regex));
+    EXPECT_EQ(f.capture.texts.size(), 2u);
+    // Taken out and put back (an undo) is an edit again.
+    std::unique_ptr<ProtectionFilterEntry> taken = f.filters.Detach(live);
+    taken->Set(u"(", regex);
+    f.filters.Append(std::move(taken));
+    EXPECT_EQ(f.capture.texts.size(), 3u);
+}
+
+TEST(ProtectionFiltersTest, AProfileLoadWarnsOfEachExpressionThatDoesNotCompileOnce) {
+    const std::uint32_t regex = ProtectionRule::ACTIVE | ProtectionRule::MATCH_REGEX;
+    std::string bytes;
+    {
+        CSyncDataBase db(nullptr);
+        db.protectionFilters.AddRule(u"*.TMP", regex);
+        db.protectionFilters.AddRule(u"D", regex);
+        db.selectionFilters.emplace_back(u"*.TXT", regex);
+        db.selectionFilters.emplace_back(u"*.LOG", ProtectionRule::ACTIVE);  // a wildcard rule
+        MemoryWriter out;
+        ErrorInfo error;
+        ASSERT_TRUE(db.Save(out, 3, 0, 0, 0, error));
+        bytes = out.Bytes();
+    }
+    CLogger logger;
+    Capture capture;
+    logger.AddView(&capture);
+    {
+        CSyncDataBase db(&logger);
+        MemoryReader in(bytes);
+        ErrorInfo error;
+        ASSERT_TRUE(db.Load(in, nullptr, nullptr, nullptr, nullptr, error));
+        ASSERT_EQ(capture.texts.size(), 2u);
+        EXPECT_NE(capture.texts[0].find("\"*.TMP\" does not compile"), std::string::npos) << capture.texts[0];
+        EXPECT_NE(capture.texts[1].find("\"*.TXT\" does not compile"), std::string::npos) << capture.texts[1];
+        db.ApplyProtectionFilters();
+        Proxy proxy;
+        proxy.Build(db, nullptr, nullptr, nullptr);
+        db.ApplySelectionFilters(proxy);
+        EXPECT_EQ(capture.texts.size(), 2u);
+
+        // An edit of the selection list warns of the rules it brings in, not of those it keeps.
+        std::list<ProtectionRule> edited = db.selectionFilters;
+        edited.emplace_back(u"+", regex);
+        db.SetSelFilters(&proxy, edited);
+        ASSERT_EQ(capture.texts.size(), 3u);
+        EXPECT_NE(capture.texts[2].find("\"+\" does not compile"), std::string::npos) << capture.texts[2];
+    }
+    logger.RemoveView(&capture);
+}
+
 TEST(SelectionFiltersTest, ActiveRulesSelectAndExclusionsWin) {
     CLogger logger;
     Capture capture;
@@ -239,6 +313,50 @@ TEST(SelectionFiltersTest, ActiveRulesSelectAndExclusionsWin) {
     EXPECT_EQ(copies.front().GetPattern(), CString(u"D\\A.TXT"));
     EXPECT_EQ(live.front(), db.protectionFilters.Entries().front().get());
     logger.RemoveView(&capture);
+}
+
+// A search that fails counts as no match: a selection rule does not select the entry, an
+// exclusion does not exclude it. The warning says which of the two happened.
+TEST(SelectionFiltersTest, AFailedSearchCountsAsNoMatchAndTheWarningSaysWhatFollows) {
+    const std::uint32_t regex = ProtectionRule::ACTIVE | ProtectionRule::MATCH_REGEX;
+    const std::string hardName(60, 'A');  // the expression's search fails on it
+    struct Case {
+        const char* name;
+        std::vector<ProtectionRule> rules;
+        bool selected;
+        std::vector<std::string> warnings;  // a text each warning holds, in order
+    } cases[] = {
+        {"failing exclusion", {{u"*", ProtectionRule::ACTIVE}, {u"(A+A+)+B", regex | ProtectionRule::EXCLUSION}},
+         true, {"does not exclude such entries, so they are selected"}},
+        {"failing selection rule", {{u"(A+A+)+B", regex}}, false, {"not selected by it"}},
+        {"both failing, each named",
+         {{u"(A+A+)+B", regex}, {u"*", ProtectionRule::ACTIVE}, {u"(A+A+)+C", regex | ProtectionRule::EXCLUSION}},
+         true, {"\"(A+A+)+B\" could not be evaluated", "\"(A+A+)+C\" could not be evaluated"}},
+    };
+    for (const Case& c : cases) {
+        CLogger logger;
+        Capture capture;
+        logger.AddView(&capture);
+        {
+            CSyncDataBase db(&logger);
+            FSTreeNode* hard = FSTree::FindOrInsertChild(db.GetRoot(), CString::FromUtf8(hardName).view());
+            hard->record.SetLeftStamp(kFile);
+            hard->record.SetPath(FSTree::GetNodePath(hard).view());
+            db.selectionFilters.assign(c.rules.begin(), c.rules.end());
+            Proxy proxy;
+            proxy.Build(db, nullptr, nullptr, nullptr);
+            hard->record.FG &= ~FG_MARKED;
+            EXPECT_EQ(db.ApplySelectionFilters(proxy), c.selected) << c.name;
+            EXPECT_EQ((hard->record.FG & FG_MARKED) != 0, c.selected) << c.name;
+            ASSERT_EQ(capture.texts.size(), c.warnings.size()) << c.name;
+            for (std::size_t i = 0; i < c.warnings.size(); ++i)
+                EXPECT_NE(capture.texts[i].find(c.warnings[i]), std::string::npos) << c.name << ": " << capture.texts[i];
+            if (c.selected) {
+                EXPECT_EQ(capture.texts.back().find("not selected"), std::string::npos) << c.name;
+            }
+        }
+        logger.RemoveView(&capture);
+    }
 }
 
 }  // namespace
