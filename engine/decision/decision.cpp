@@ -66,8 +66,7 @@ void LiftSkip(FSTreeNode& skipped) {
     FSTreeNode* child = &skipped;
     for (FSTreeNode* p = child->parent; p != nullptr && !p->IsRoot(); child = p, p = p->parent) {
         CSyncRecord& r = p->record;
-        const bool blocks = (r.PA == DEL_M && child->record.left) || (r.PA == DEL_S && child->record.right);
-        if (!blocks) break;
+        if (!DeletionKeeps(r.PA, child->record)) break;
         r.PA = SKIP;
         r.AC = SKIP;
     }
@@ -105,6 +104,10 @@ void CSyncRecord::Decide(const ComparerOptions& options) {
     FG |= FG_DECIDED;
     PA = pa;
     AC = pa;
+}
+
+bool DeletionKeeps(ActionCode directoryCode, const CSyncRecord& below) {
+    return (directoryCode == DEL_M && below.left) || (directoryCode == DEL_S && below.right);
 }
 
 bool IsLockedByCrawl(const FSTreeNode& node) {
@@ -201,6 +204,18 @@ void LiftCopy(FSTreeNode& node, ActionCode code) {
     }
 }
 
+// An AMBIGUOUS entry stays on its sides until the user decides, so a directory above it
+// that was to be deleted on a side where the entry exists could not be emptied: its
+// removal would fail on every run. It waits for the decision as well (AMBIGUOUS), up
+// the tree as far as that holds, as a skipped entry makes such a directory SKIP.
+void LiftAmbiguity(FSTreeNode& ambiguous) {
+    FSTreeNode* child = &ambiguous;
+    for (FSTreeNode* p = child->parent; p != nullptr && !p->IsRoot(); child = p, p = p->parent) {
+        if (!DeletionKeeps(p->record.AC, child->record)) break;
+        p->record.SetAction(AMBIGUOUS);
+    }
+}
+
 bool DeriveSubtree(FSTreeNode& top, CProcessControl* cancel) {
     const Direction direction = DirectionOf(top);
     FSTree::Subtree subtree = FSTree::Subtree::Including(&top);
@@ -209,6 +224,7 @@ bool DeriveSubtree(FSTreeNode& top, CProcessControl* cancel) {
         CSyncRecord& r = n->record;
         const bool copy = r.PA == CP_M || r.PA == CP_S;
         r.SetAction(direction == Direction::Mixed && copy ? AMBIGUOUS : r.PA);
+        if (r.AC == AMBIGUOUS) LiftAmbiguity(*n);
     }
     if (direction == Direction::Mixed) return true;
     const ActionCode code = direction == Direction::Left ? CP_M : CP_S;

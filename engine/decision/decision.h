@@ -20,6 +20,7 @@
 #include "platform/core/cstring.h"
 
 class CProcessControl;
+class CSyncRecord;
 class FSTreeNode;
 namespace plat {
 class FileSystem;
@@ -34,6 +35,11 @@ bool IsUnlistedDirectory(const FSTreeNode& node);
 // Codes that would remove or replace what the crawl could not see on a not-listed
 // directory: deleting it on either side, or copying a non-directory over it.
 bool IsUnsafeForUnlistedDirectory(const FSTreeNode& node, ActionCode code);
+
+// True when a directory with code directoryCode would keep the entry below (a deletion
+// on a side where the entry exists): a directory is removed only when empty, so such a
+// directory cannot carry out its code while the entry keeps another.
+bool DeletionKeeps(ActionCode directoryCode, const CSyncRecord& below);
 
 // Decide for every record below root with the entry comparer, then the crawl marks: a
 // locked entry gets PA = AC = SKIP and no bias, and a directory above it that was to be
@@ -53,8 +59,9 @@ Bias SideBias(const FSTreeNode& root, bool leftSide, bool fatVolume);
 bool IsFatVolume(plat::FileSystem& fileSystem, const CString& root);
 
 // AC := PA for every record, then each subtree whose top has differing sides: mixed
-// directions make its copies AMBIGUOUS; a one-directional subtree copies, and each copy
-// lifts that code to its ancestors up to the first one that exists as a directory on the
-// target side (the root is never changed). Changed records are marked (FG_MARKED). The
+// directions make its copies AMBIGUOUS, and a directory to be deleted on a side where an
+// AMBIGUOUS entry below it exists becomes AMBIGUOUS too, up the tree as far as that holds;
+// a one-directional subtree copies, and each copy lifts that code to its ancestors up to
+// the first one that exists as a directory on the target side (the root is never changed). Changed records are marked (FG_MARKED). The
 // cancel poll is asked before every node; false when it reported a cancel.
 bool DeriveActionCodes(FSTreeNode& root, CProcessControl* cancel);

@@ -72,7 +72,7 @@ bool SetActionCode(FSTreeNode& node, ActionCode code) {
             }
             if (!hasParent) break;
             const CSyncRecord& p = parent->record;
-            const bool blocked = (p.AC == DEL_M && r.left) || (p.AC == DEL_S && r.right) ||
+            const bool blocked = DeletionKeeps(p.AC, r) ||
                                  (p.AC == CP_M && !IsDirectory(p.left)) || (p.AC == CP_S && !IsDirectory(p.right)) ||
                                  (p.AC == AMBIGUOUS && p.left && p.right &&
                                   p.left->IsDirectory() != p.right->IsDirectory());

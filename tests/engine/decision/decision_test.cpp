@@ -207,6 +207,38 @@ TEST(DeriveActionCodesTest, DirectoryAgainstFileMakesCopiesAmbiguous) {
     EXPECT_FALSE(t["Y\\Z"].record.FG & FG_MARKED);  // unchanged
 }
 
+// D\C\C was synchronised; one side replaced directory D by a file, the other added
+// D\C\A\X and changed Z.TXT. The new entries are AMBIGUOUS and stay on their side until
+// the user decides, so D\C cannot be deleted there: it waits for the decision too (a
+// deletion planned for it failed on every run, the directory not being empty).
+TEST(DeriveActionCodesTest, ADirectoryKeepingAnAmbiguousEntryIsNotDeleted) {
+    const FileStamp f = File(kT0, 10);
+    const FileStamp changed = File(kT0 + kSecond, 11);
+    const FileStamp d = Dir();
+    for (const bool leftKeeps : {true, false}) {
+        // The side that keeps the directory, and the side that replaced it by a file.
+        auto add = [&](PlanTree& t, const char* path, const Side& keeping, const Side& other, const Db& db) {
+            if (leftKeeps) t.Add(path, keeping, other, db);
+            else t.Add(path, other, keeping, db);
+        };
+        PlanTree t;
+        add(t, "D", d, File(kT0 + kSecond, 5), InDb(d));
+        add(t, "D\\C", d, kAbsent, InDb(d));
+        add(t, "D\\C\\C", f, kAbsent, InDb(f));
+        add(t, "D\\C\\A", d, kAbsent, Db());
+        add(t, "D\\C\\A\\X", f, kAbsent, Db());
+        add(t, "Z.TXT", changed, f, InDb(f));
+        DecideTree(t.Root(), ComparerOptions());
+        ASSERT_EQ(t["D\\C"].record.PA, leftKeeps ? DEL_M : DEL_S);
+        EXPECT_TRUE(DeriveActionCodes(t.Root(), nullptr));
+        const std::string del = leftKeeps ? "DEL_M" : "DEL_S";
+        const std::string copy = leftKeeps ? "CP_M" : "CP_S";
+        EXPECT_EQ(t.Codes('A'), "D=AMBIGUOUS D\\C=AMBIGUOUS D\\C\\A=AMBIGUOUS D\\C\\A\\X=AMBIGUOUS D\\C\\C=" + del +
+                                    " Z.TXT=" + copy)
+            << t.Dump();
+    }
+}
+
 TEST(DeriveActionCodesTest, OneDirectionalSubtreeLiftsCopiesToTheFirstDirectoryOnTheTarget) {
     const FileStamp f = File(kT0, 10);
     const FileStamp d = Dir();

@@ -230,6 +230,31 @@ const std::vector<Case> kCases = {
                 .plan = {{"x", AMBIGUOUS}, {"x/new", AMBIGUOUS}},
                 .left = {{"x/new", "never synchronised"}},
                 .right = Tree{{"x", "changed later"}}}}},
+    // The new entries below d/c are a conflict with the right's file d; d/c waits for the
+    // user's decision with them instead of failing its deletion (not empty) on every run,
+    // and the rest of the plan is carried out without errors.
+    {"ADirectoryWithAConflictBelowItIsNotDeleted",
+     {{"d/c/c", "1"}, {"z.txt", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.right.RemoveTree("d");
+               p.right.Write("d", "now a file", T(10));
+               p.left.Write("d/c/a/x", "new", T(10));
+               p.left.Write("z.txt", "2", T(10));
+           },
+       .plan = {{"d", AMBIGUOUS},
+                {"d/c", AMBIGUOUS},
+                {"d/c/c", DEL_M},
+                {"d/c/a", AMBIGUOUS},
+                {"d/c/a/x", AMBIGUOUS},
+                {"z.txt", CP_M}},
+       .left = {{"d/c/a/x", "new"}, {"z.txt", "2"}},
+       .right = Tree{{"d", "now a file"}, {"z.txt", "2"}},
+       .run = RUN_FINISHED},
+      {.plan = {{"d", AMBIGUOUS}, {"d/c", AMBIGUOUS}, {"d/c/a", AMBIGUOUS}, {"d/c/a/x", AMBIGUOUS}},
+       .left = {{"d/c/a/x", "new"}, {"z.txt", "2"}},
+       .right = Tree{{"d", "now a file"}, {"z.txt", "2"}},
+       .run = RUN_FINISHED}}},
     {"DirectoryDeletedWithANewFileInsideOnTheOtherSide",
      {{"d/a", "1"}, {"e", "1"}},
      {{.change =
