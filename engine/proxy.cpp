@@ -53,15 +53,17 @@ void Proxy::MarkAll(bool flag) {
     for (auto& entry : entries_) entry.marked = flag ? 1 : 0;
 }
 
+void SetEntrySelectionMark(ProxyEntry& entry, bool flag) {
+    CSyncRecord& record = entry.node->record;
+    if (flag)
+        record.FG |= FG_MARKED;
+    else
+        record.FG &= std::uint8_t(~FG_MARKED);
+    if (record.filterState) record.filterState->marked = flag ? 1 : 0;
+}
+
 void Proxy::SetSelectionMark(bool flag) {
-    for (auto& entry : entries_) {
-        CSyncRecord& record = entry.node->record;
-        if (flag)
-            record.FG |= FG_MARKED;
-        else
-            record.FG &= std::uint8_t(~FG_MARKED);
-        if (record.filterState) record.filterState->marked = flag ? 1 : 0;
-    }
+    for (auto& entry : entries_) SetEntrySelectionMark(entry, flag);
 }
 
 namespace {

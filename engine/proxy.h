@@ -24,6 +24,10 @@ struct ProxyEntry {
     int gridRow = -1;           // the entry's grid row, -1 when it has none (the views keep it)
 };
 
+// The entry's record: FG_MARKED := flag, and its filter state's marked byte when it has
+// one (the view's selection of one row).
+void SetEntrySelectionMark(ProxyEntry& entry, bool flag);
+
 class Proxy {
 public:
     Proxy() = default;
