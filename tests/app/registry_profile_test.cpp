@@ -12,6 +12,7 @@
 #include "engine/log/logger.h"
 #include "platform/core/win_error.h"
 #include "resources/string_ids.h"
+#include "tests/support/env_var.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -86,27 +87,9 @@ public:
     std::vector<ErrorInfo> entries;
 };
 
-class EnvVar {
-public:
-    EnvVar(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~EnvVar() {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-
 TEST(ApplicationSettings, OpeningLogsAndTellsOnlyWhatTheUserMustKnow) {
     TempDir dir;
-    EnvVar own("WENDELKAST_REGISTRY", dir.Path("registry.db").string());
+    ScopedEnvVar own("WENDELKAST_REGISTRY", dir.Path("registry.db").string());
     CLogger logger;
     Sink sink;
     logger.AddView(&sink);

@@ -21,6 +21,7 @@
 #include "platform/core/child_process.h"
 #include "platform/core/settings_store.h"
 #include "platform/core/win_error.h"
+#include "tests/support/env_var.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -28,29 +29,6 @@ namespace {
 using plat::SettingsKey;
 using plat::SettingsOpenStatus;
 using plat::SettingsStore;
-
-// Sets an environment variable for the scope of a test (unset when value is null) and
-// puts the old value back.
-class EnvVar {
-public:
-    EnvVar(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~EnvVar() {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 unsigned Mode(const std::filesystem::path& p) {
     struct stat st {};
@@ -129,9 +107,9 @@ TEST(SettingsStorePath, FollowsTheEnvironment) {
         {nullptr, nullptr, "/h", "/h/.config/Quillon/registry.db"},
     };
     for (const Case& c : cases) {
-        EnvVar own("WENDELKAST_REGISTRY", c.own);
-        EnvVar xdg("XDG_CONFIG_HOME", c.xdg);
-        EnvVar home("HOME", c.home);
+        ScopedEnvVar own("WENDELKAST_REGISTRY", c.own);
+        ScopedEnvVar xdg("XDG_CONFIG_HOME", c.xdg);
+        ScopedEnvVar home("HOME", c.home);
         EXPECT_EQ(SettingsStore::DefaultPath().ToUtf8(), c.expected) << (c.own ? c.own : "-") << " " << (c.xdg ? c.xdg : "-");
     }
 }
