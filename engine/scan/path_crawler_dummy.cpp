@@ -10,7 +10,7 @@ constexpr int kSameLevelPercent = 30;
 }  // namespace
 
 PathCrawlerDummy::PathCrawlerDummy(std::uint32_t count, int maxDepth)
-    : count_(count), maxDepth_(std::clamp(maxDepth, 1, 255)), index_(count) {}
+    : count_(std::min(count, kMaxCount)), maxDepth_(std::clamp(maxDepth, 1, 255)), index_(count_) {}
 
 bool PathCrawlerDummy::Start(const CString& root, ErrorInfo* /*error*/) {
     root_ = root;

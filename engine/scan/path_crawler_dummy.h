@@ -33,6 +33,10 @@ private:
 class PathCrawlerDummy : public PathCrawlerBase {
 public:
     static constexpr int kDefaultMaxDepth = 10;
+    // The most entries a generated tree has: the count comes from a profile file or a
+    // preference page, and a tree of billions would exhaust the memory.
+    static constexpr std::uint32_t kMaxCount = 1000000;
+    // count is bounded to kMaxCount.
     explicit PathCrawlerDummy(std::uint32_t count, int maxDepth = kDefaultMaxDepth);
 
     bool IsValid() const override { return index_ < count_; }

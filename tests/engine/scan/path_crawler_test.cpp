@@ -2,6 +2,8 @@
 // its error questions, and the generated test tree.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <set>
 #include <string>
 #include <vector>
@@ -397,6 +399,17 @@ TEST(DummyCrawl, GeneratorIsTheDocumentedCongruence) {
     EXPECT_EQ(random.Draw(), 41);
     EXPECT_EQ(random.Draw(), 18467);
     EXPECT_EQ(random.Draw(), 6334);
+}
+
+TEST(DummyCrawl, AHugeCountGivesAtMostAMillionEntries) {
+    for (const std::uint32_t count : {std::uint32_t(INT32_MAX), UINT32_MAX}) {
+        PathCrawlerDummy crawler(count);
+        ErrorInfo error;
+        std::uint32_t entries = 0;
+        for (crawler.Start(u"/x/", &error); crawler.IsValid(); crawler.Next(nullptr, &error)) ++entries;
+        EXPECT_EQ(entries, PathCrawlerDummy::kMaxCount);
+        EXPECT_TRUE(crawler.IsComplete());
+    }
 }
 
 TEST(DummyCrawl, SkipChildrenPassesOverTheGeneratedSubtree) {
