@@ -1,7 +1,10 @@
 #include "engine/path_helpers.h"
 
+#include <algorithm>
+
 #include "engine/error_info.h"
 #include "platform/core/file_system.h"
+#include "platform/core/text_convert.h"
 #include "platform/core/win_error.h"
 
 namespace {
@@ -43,6 +46,15 @@ bool HasAncestorIdentity(plat::FileSystem& fs, CString path, const plat::FindDat
 }
 
 }  // namespace
+
+std::size_t RelativePathBytes(std::size_t parentBytes, std::u16string_view name) {
+    return parentBytes + (parentBytes != 0 ? 1 : 0) + Utf8LosslessLength(name);
+}
+
+std::size_t MaxRelativePathBytes(const CString& root) {
+    const std::size_t rootBytes = std::max<std::size_t>(Utf8LosslessLength(root.view()), 1);
+    return rootBytes < plat::kMaxPathBytes ? plat::kMaxPathBytes - 1 - rootBytes : 0;
+}
 
 bool IsExistingDirectory(plat::FileSystem& fs, const CString& path, ErrorInfo* error) {
     const std::uint32_t attributes = fs.GetFileAttributes(path);

@@ -10,14 +10,29 @@
 #include <vector>
 
 #include "platform/core/cstring.h"
+#include "platform/core/file_system.h"
 
 class ErrorInfo;
-namespace plat {
-class FileSystem;
-}
 
 // Characters of a root with its terminator: a root has at most 259 characters.
 constexpr std::size_t kMaxRootLength = 260;
+
+// The bound on a relative path below a root: what a real path can be. A relative path is
+// measured in bytes as the file system takes it (each component as UTF-8 with escaped
+// bytes kept, one separator byte between components); together with the root and the
+// terminating NUL it must fit in plat::kMaxPathBytes. Below the shortest root, "/", that
+// leaves kMaxRelativePathBytes, so no path below any root is longer. The crawl keeps an
+// entry beyond its root's bound as not synchronisable; the profile reader refuses a node
+// beyond kMaxRelativePathBytes, which every path the crawl accepted stays within.
+inline constexpr std::size_t kMaxRelativePathBytes = plat::kMaxPathBytes - 2;
+
+// The bytes of the relative path of an entry called name in a directory whose relative
+// path has parentBytes bytes (0 for the root itself).
+std::size_t RelativePathBytes(std::size_t parentBytes, std::u16string_view name);
+
+// The most bytes a relative path below root may have: root, path and NUL within
+// plat::kMaxPathBytes. At most kMaxRelativePathBytes.
+std::size_t MaxRelativePathBytes(const CString& root);
 
 // True when path is a directory (a symbolic link is not followed and is no directory);
 // error, when given, is then reset. Otherwise false with (1, Win32 code, 0, path) when

@@ -7,6 +7,7 @@
 // holds entries (an unmounted disk's empty mount point), end the scan as cancelled with
 // an error; a directory that could not be listed is flagged and the decision leaves
 // everything below it alone.
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "engine/scan/path_crawler_dummy.h"
 #include "engine/sync_database.h"
 #include "engine/watcher.h"
+#include "platform/core/win_error.h"
 #include "resources/string_ids.h"
 
 namespace {
@@ -34,13 +36,15 @@ void LogCancel(CLogger* logger) {
 
 // Why an entry cannot be synchronised (the string id of its warning), or 0. twin: the
 // node already holds this side's stamp from this walk, so another name of the same
-// directory differs from this one only in case.
-std::uint32_t NotSynchronisableReason(const plat::FindData& data, bool twin) {
+// directory differs from this one only in case. pathTooLong: its relative path is beyond
+// the root's bound (MaxRelativePathBytes).
+std::uint32_t NotSynchronisableReason(const plat::FindData& data, bool twin, bool pathTooLong) {
     if (data.kind == plat::EntryKind::Symlink) return IDS_SCAN_SKIP_SYMLINK;
     if (data.kind == plat::EntryKind::Special) return IDS_SCAN_SKIP_SPECIAL;
     if (twin) return IDS_SCAN_SKIP_CASE_TWIN;
     if (data.name.Find(u'\\') != CString::npos) return IDS_SCAN_SKIP_BACKSLASH;
     if (data.name.GetLength() > kStampNameMax) return IDS_SCAN_SKIP_NAME_TOO_LONG;
+    if (pathTooLong) return IDS_SCAN_SKIP_PATH_TOO_LONG;
     return 0;
 }
 
@@ -105,6 +109,12 @@ int CSyncDataBase::CrawlSide(ScanSide side, Watcher* watcher) {
     FSTreeNode* cursor = GetRoot();
     bool sawEntry = false;
     CString path;
+    // Per depth, the current entry's relative path in bytes: as on disk (its real names)
+    // and as the tree and the profile hold it (the upper-cased node names, which can be
+    // longer). Both must stay within the bound, so that the entry can be reached and the
+    // profile that stores it loads again.
+    const std::size_t maxPathBytes = MaxRelativePathBytes(root);
+    std::vector<std::size_t> diskBytes, treeBytes;
     while (crawler->IsValid()) {
         if (Cancelled(watcher)) {
             LogCancel(logger);
@@ -117,7 +127,15 @@ int CSyncDataBase::CrawlSide(ScanSide side, Watcher* watcher) {
         CSyncRecord& record = child->record;
         const plat::FindData& data = crawler->FindData();
         const bool twin = (left ? record.left : record.right) != nullptr;
-        if (const std::uint32_t reason = NotSynchronisableReason(data, twin)) {
+        const std::size_t level = static_cast<std::size_t>(depth);
+        if (diskBytes.size() <= level) {
+            diskBytes.resize(level + 1);
+            treeBytes.resize(level + 1);
+        }
+        diskBytes[level] = RelativePathBytes(level == 0 ? 0 : diskBytes[level - 1], data.name.view());
+        treeBytes[level] = RelativePathBytes(level == 0 ? 0 : treeBytes[level - 1], child->GetName());
+        const bool pathTooLong = std::max(diskBytes[level], treeBytes[level]) > maxPathBytes;
+        if (const std::uint32_t reason = NotSynchronisableReason(data, twin, pathTooLong)) {
             // Kept and marked, never left out: a missing entry would look deleted.
             record.FG |= FG_NOT_SYNCHRONISABLE;
             crawler->SkipChildren();
@@ -254,6 +272,15 @@ std::uint32_t CSyncDataBase::Scan(Proxy* proxy, Watcher* watcher, bool compareCo
         return result;
     };
 
+    // A profile loaded with an empty root names no directory: reported as the missing
+    // directory it is, before the overlap check (to which "" lies above every path).
+    for (const CString* root : {&leftRoot, &rightRoot}) {
+        if (!root->IsEmpty()) continue;
+        ErrorInfo error;
+        error.Set(ERROR_CATEGORY_SYSTEM, win32::ERROR_PATH_NOT_FOUND, 0, *root);
+        if (logger) logger->LogRecord(error);
+        return cancel(false);
+    }
     // A profile loaded with nested or identical roots would copy a side into itself.
     if (RootsOverlap(GetFileSystem(), leftRoot, rightRoot)) {
         ErrorInfo error;

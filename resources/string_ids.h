@@ -37,6 +37,7 @@ enum StringId : std::uint32_t {
     IDS_SCAN_SKIP_CASE_TWIN = 1445,
     IDS_SCAN_SKIP_NAME_TOO_LONG = 1446,
     IDS_SCAN_TEMPORARY_REMOVED = 1447,
+    IDS_SCAN_SKIP_PATH_TOO_LONG = 1448,
     IDS_PROFILE_DUPLICATE_ENTRY = 1460,  // a profile entry stored twice; the text is its path
     IDS_SETTINGS_DAMAGED = 1470,         // what opening the settings file found; the text is the file
     IDS_SETTINGS_NEWER = 1471,

@@ -5,6 +5,7 @@
 #include "engine/format/binary_stream.h"
 #include "engine/format/stamp_streams.h"
 #include "engine/format/stream_strings.h"
+#include "engine/path_helpers.h"
 #include "engine/tree/fs_tree.h"
 #include "platform/core/file_system.h"
 #include "platform/core/win_error.h"
@@ -87,11 +88,12 @@ bool ReadTreeNodes(BinaryReader& in, FSTreeNode& parent, std::uint32_t version,
                    const std::function<void(const FSTreeNode& kept)>& onDuplicate) {
     struct Frame {
         FSTreeNode* node;
-        std::uint32_t left;  // child records still to read
+        std::uint32_t left;     // child records still to read
+        std::size_t pathBytes;  // the node's path below parent (RelativePathBytes)
     };
     std::uint32_t count = 0;
     if (!in.ReadU32(count) || !CheckCount(in, count, version)) return false;
-    std::vector<Frame> stack{{&parent, count}};
+    std::vector<Frame> stack{{&parent, count, 0}};
     CString name;
     FileStampPair pair;
     while (!stack.empty()) {
@@ -102,6 +104,7 @@ bool ReadTreeNodes(BinaryReader& in, FSTreeNode& parent, std::uint32_t version,
         }
         --frame.left;
         FSTreeNode* under = frame.node;
+        const std::size_t underBytes = frame.pathBytes;
         std::uint32_t depth = 0, children = 0;
         if (version >= 3) {
             ReadWideString(in, name);
@@ -118,6 +121,12 @@ bool ReadTreeNodes(BinaryReader& in, FSTreeNode& parent, std::uint32_t version,
         }
         const std::size_t before = under->children.size();
         FSTreeNode* node = FSTree::FindOrInsertChild(under, name);
+        // Measured on the node's name as the tree holds it, as the crawl measures it.
+        const std::size_t pathBytes = RelativePathBytes(underBytes, node->GetName());
+        if (pathBytes > kMaxRelativePathBytes) {
+            in.SetFail(win32::ERROR_INVALID_DATA);
+            return false;
+        }
         if (under->children.size() == before) {
             if (onDuplicate) onDuplicate(*node);
         } else if (!pair.left.GetName().empty() || !pair.right.GetName().empty()) {
@@ -128,7 +137,7 @@ bool ReadTreeNodes(BinaryReader& in, FSTreeNode& parent, std::uint32_t version,
                 in.SetFail(win32::ERROR_INVALID_DATA);
                 return false;
             }
-            stack.push_back({node, children});  // invalidates frame
+            stack.push_back({node, children, pathBytes});  // invalidates frame
         }
     }
     return in.good();

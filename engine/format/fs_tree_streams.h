@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "engine/path_helpers.h"
+
 class BinaryReader;
 class BinaryWriter;
 class FSTreeNode;
@@ -21,9 +23,9 @@ class FSTreeNode;
 // that holds nothing of the database, are left out).
 bool WriteTreeNodes(BinaryWriter& out, const FSTreeNode& node, bool databaseOnly);
 
-// The deepest tree a file may describe: far below what the file can hold, far above
-// any path the file system allows (4096 bytes, so at most 2048 components).
-inline constexpr std::uint32_t kMaxTreeDepth = 4096;
+// The deepest tree a file may describe: a relative path within kMaxRelativePathBytes
+// (path_helpers.h) has a byte and a separator per component at least.
+inline constexpr std::uint32_t kMaxTreeDepth = std::uint32_t((kMaxRelativePathBytes + 1) / 2);
 
 // Reads the nodes below parent. Each node is inserted through FSTree::FindOrInsertChild,
 // so its stored name is upper-cased again and the children stay sorted and unique; the
@@ -31,7 +33,9 @@ inline constexpr std::uint32_t kMaxTreeDepth = 4096;
 // parent keeps the first record, reads the second one's children below the first node,
 // and is reported through onDuplicate (may be empty) with the kept node. The database
 // pair is kept when at least one of its stamps has a name. A count that the rest of the
-// stream cannot hold, a nesting deeper than kMaxTreeDepth, or a name that cannot be a
-// file name (empty, ".", "..", or holding '\\' or '/') fails the stream.
+// stream cannot hold, a nesting deeper than kMaxTreeDepth, a node whose path below parent
+// is longer than any real path can be (kMaxRelativePathBytes, measured on the node names
+// as the crawl measures them), or a name that cannot be a file name (empty, ".", "..",
+// or holding '\\' or '/') fails the stream.
 bool ReadTreeNodes(BinaryReader& in, FSTreeNode& parent, std::uint32_t version,
                    const std::function<void(const FSTreeNode& kept)>& onDuplicate);

@@ -9,8 +9,11 @@
 
 SignedOFStream::SignedOFStream(plat::FileSystem& fs) : fs_(fs) {}
 
+// Only close commits: a stream destroyed unclosed was left part way (an exception, a
+// bad_alloc inside a save, unwinding through it, or an early return), and committing
+// it would put a truncated file with a valid signature in place of the good one.
 SignedOFStream::~SignedOFStream() {
-    if (file_) close();
+    if (file_ || !temp_.IsEmpty()) Discard();
 }
 
 bool SignedOFStream::open(const CString& path) {

@@ -4,12 +4,12 @@
 // SignedOFStream writes a signed file so that it is never half-written: the bytes go to
 // a temporary file beside the target; close appends the digest, gives the temporary file
 // the old file's permission bits (a new file keeps the temporary file's 0600), flushes it
-// to disk, renames it over the target and flushes the directory. A failure anywhere, a
-// close of a failed stream, or a destructor reached with a failed stream removes the
+// to disk, renames it over the target and flushes the directory. Only an explicit close
+// of a good stream commits. A failure anywhere, a close of a failed stream, or a
+// destructor reached before close (also while an exception unwinds) removes the
 // temporary file and leaves the old file untouched; the stream is then failed (error()
-// holds the Win32 code of the failure). The destructor of a good, open stream closes it
-// as close does. A target that is a symbolic link is written through: the file it points
-// to is replaced and the link kept.
+// holds the Win32 code of the failure). A target that is a symbolic link is written
+// through: the file it points to is replaced and the link kept.
 //
 // CheckSignature checks a signed file before it is read.
 //

@@ -54,7 +54,6 @@ CString FormatErrorText(const ErrorInfo& record, std::uint32_t* usedId) {
 }
 
 CString FormatSystemErrorDetails(const ErrorInfo& record) {
-    const char16_t* text = record.GetText();
-    return FormatStringId(IDS_OS_MESSAGE_DETAILS, text ? text : u"", static_cast<std::int32_t>(record.code),
+    return FormatStringId(IDS_OS_MESSAGE_DETAILS, FormatErrorText(record), static_cast<std::int32_t>(record.code),
                           Win32ErrorText(record.code));
 }

@@ -22,6 +22,7 @@ std::uint32_t ErrorCodeStringId(std::uint32_t code);
 CString FormatErrorText(const ErrorInfo& record, std::uint32_t* usedId = nullptr);
 
 // The detailed text of an operating-system error, shown on request:
-// 1219 "%s\n\nOperating System Message (%i):\n%s" with the record's text, the code and
-// the system's message for that code.
+// 1219 "%s\n\nOperating System Message (%i):\n%s" with the record's text
+// (FormatErrorText: the argument text and the message), the code and the system's
+// message for that code.
 CString FormatSystemErrorDetails(const ErrorInfo& record);

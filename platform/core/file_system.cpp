@@ -1,6 +1,10 @@
 #include "platform/core/file_system.h"
 
+#include <climits>
+
 #include "platform/core/posix_file_system.h"
+
+static_assert(plat::kMaxPathBytes == PATH_MAX);
 
 namespace plat {
 

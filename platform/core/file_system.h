@@ -188,6 +188,10 @@ public:
     virtual bool ListsInParallel() const { return false; }
 };
 
+// The longest path the kernel takes in one call, its terminating NUL included (PATH_MAX),
+// in bytes of the path as it is passed (each name as EncodeUtf8Lossless gives it).
+inline constexpr std::size_t kMaxPathBytes = 4096;
+
 // "." or "..": the first two entries of every listing, never entries of their own.
 inline bool IsDotName(std::u16string_view name) { return name == u"." || name == u".."; }
 

@@ -16,7 +16,9 @@ void AppendCodePoint(std::u16string& out, char32_t cp) {
     }
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
+// Out is a std::string or a ByteCount: anything with push_back(char).
+template <class Out>
+void AppendUtf8(Out& out, char32_t cp) {
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
     } else if (cp < 0x800) {
@@ -34,10 +36,14 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-template <bool Lossless>
-std::string Encode(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
+// Counts the bytes an encoding would write, without writing them.
+struct ByteCount {
+    std::size_t n = 0;
+    void push_back(char) { ++n; }
+};
+
+template <bool Lossless, class Out>
+void EncodeInto(Out& out, std::u16string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         char16_t c = text[i];
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
@@ -53,10 +59,23 @@ std::string Encode(std::u16string_view text) {
             AppendUtf8(out, c);
         }
     }
+}
+
+template <bool Lossless>
+std::string Encode(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    EncodeInto<Lossless>(out, text);
     return out;
 }
 
 }  // namespace
+
+std::size_t Utf8LosslessLength(std::u16string_view text) {
+    ByteCount count;
+    EncodeInto<true>(count, text);
+    return count.n;
+}
 
 std::u16string DecodeUtf8Lossless(std::string_view bytes) {
     std::u16string out;

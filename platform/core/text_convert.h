@@ -9,6 +9,8 @@ std::u16string DecodeUtf8Lossless(std::string_view bytes);
 // UTF-16 to UTF-8, the inverse: a lone surrogate U+DC80..U+DCFF becomes its byte again;
 // any other lone surrogate is written as U+FFFD.
 std::string EncodeUtf8Lossless(std::u16string_view text);
+// The number of bytes EncodeUtf8Lossless gives for text (a name's length on disk).
+std::size_t Utf8LosslessLength(std::u16string_view text);
 // Strict UTF-8 for text files (exports, logs): a lone surrogate is written as U+FFFD.
 std::string EncodeUtf8Strict(std::u16string_view text);
 

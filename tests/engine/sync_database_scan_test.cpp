@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/commands/command_history.h"
+#include "engine/format/binary_stream.h"
 #include "engine/proxy.h"
 #include "engine/sync_database.h"
 #include "engine/tree/action_codes.h"
@@ -363,6 +364,73 @@ TEST_F(ScanTest, LoadedNestedRootsAreRefused) {
     EXPECT_EQ(Scan(), 1u);
     EXPECT_EQ(logger.CountRecords(ERROR_CATEGORY_PROGRAM, ERRCODE_NESTED_ROOTS), 1);
     EXPECT_EQ(db.scanValid, 0);
+}
+
+TEST(ScanSafety, AnEmptyLoadedRootIsAMissingDirectory) {
+    for (bool leftEmpty : {true, false}) {
+        SCOPED_TRACE(leftEmpty ? "left root empty" : "right root empty");
+        Profile t;
+        t.SyncedPair();
+        (leftEmpty ? t.db.leftRoot : t.db.rightRoot).Empty();
+        EXPECT_EQ(t.Scan(), 1u);
+        EXPECT_EQ(t.db.scanValid, 0);
+        EXPECT_EQ(t.logger.CountRecords(ERROR_CATEGORY_SYSTEM, win32::ERROR_PATH_NOT_FOUND), 1);
+        EXPECT_EQ(t.logger.CountRecords(ERROR_CATEGORY_PROGRAM, ERRCODE_NESTED_ROOTS), 0);
+        EXPECT_EQ(CountDatabaseEntries(t.db), 5);
+    }
+}
+
+// A path below a root longer than the file system takes is kept as not synchronisable,
+// and what the scan leaves in the profile loads again. The bound holds for the real names
+// (what the file system takes) and for the upper-cased node names (what the profile
+// stores, longer for some letters).
+TEST(ScanMarks, APathLongerThanARealPathIsMarkedAndTheProfileLoadsAgain) {
+    const struct {
+        const char* what;
+        CString name;         // of each directory in the chain
+        std::size_t fitting;  // the directories whose paths fit below "/L/"
+    } cases[] = {
+        // 20 x 201 - 1 = 4019 bytes fit; 21 x 201 - 1 = 4220 do not.
+        {"long names", CString(200, u'n'), 20},
+        // On disk 2 bytes a letter, upper-cased 3: 13 x 301 - 1 = 3912 bytes fit.
+        {"names longer when upper-cased", CString(100, u'\u0250'), 13},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Profile t;
+        CString path = u"/L";
+        for (std::size_t i = 0; i <= c.fitting; ++i) {
+            path += u"/";
+            path += c.name;
+            ASSERT_TRUE(t.mem.AddDirectory(path));
+        }
+        const CString beyond = path;
+        ASSERT_TRUE(t.mem.AddFile(beyond + u"/f.txt", "f"));
+        ASSERT_EQ(t.Scan(), 0u);
+        ASSERT_EQ(t.proxy.GetCount(), c.fitting + 1);
+        const ProxyEntry& last = t.proxy.Entries().back();
+        EXPECT_TRUE(last.node->record.FG & FG_NOT_SYNCHRONISABLE);
+        EXPECT_EQ(last.node->record.AC, SKIP);
+        EXPECT_TRUE(last.node->children.empty());  // never walked into
+        for (std::size_t i = 0; i < c.fitting; ++i) EXPECT_EQ(t.proxy.Entries()[i].node->record.AC, CP_M) << i;
+        EXPECT_EQ(t.logger.CountMessages(IDS_SCAN_SKIP_PATH_TOO_LONG, LOG_KIND_WARNING), 1);
+        for (const ErrorInfo& e : t.logger.Entries()) {
+            if (e.code == IDS_SCAN_SKIP_PATH_TOO_LONG) {
+                EXPECT_EQ(CString(e.GetText()), beyond);
+            }
+        }
+        ASSERT_EQ(t.db.Execute(t.proxy, t.script.watcher), RUN_FINISHED);
+        EXPECT_FALSE(t.mem.Exists(CString(u"/R") + beyond.view().substr(2)));
+        EXPECT_TRUE(t.mem.Exists(CString(u"/R") + plat::ParentPath(beyond).view().substr(2)));
+
+        MemoryWriter saved;
+        ErrorInfo error;
+        ASSERT_TRUE(t.db.Save(saved, 3, 0, 0, 0, error));
+        CSyncDataBase loaded(nullptr);
+        MemoryReader in(saved.Bytes());
+        ASSERT_TRUE(loaded.Load(in, nullptr, nullptr, nullptr, nullptr, error));
+        EXPECT_EQ(CountDatabaseEntries(loaded), int(c.fitting));
+    }
 }
 
 TEST_F(ScanTest, TestPatternReplacesTheFileSystem) {

@@ -188,6 +188,46 @@ TEST(TreeStreams, DeepNestingReadsWithoutRecursion) {
     EXPECT_TRUE(n->record.IsInDatabase());
 }
 
+// No path in a file may be longer than a real path below a root can be: measured in
+// bytes as the file system takes them, on the names as the tree holds them (upper-cased).
+TEST(TreeStreams, NodesBeyondTheLongestRealPathFailTheStream) {
+    const CString e(u"\u00e9");        // 2 bytes, and so is its upper case
+    const CString escaped(u"\xdc80");  // a byte that is no UTF-8: 1 byte
+    const CString turned(u"\u0250");   // 2 bytes, its upper case U+2C6F 3 bytes
+    auto repeat = [](const CString& unit, std::size_t n) {
+        CString out;
+        for (std::size_t i = 0; i < n; ++i) out += unit;
+        return out;
+    };
+    const struct {
+        const char* what;
+        std::vector<CString> names;  // one chain, each below the one before
+        bool loads;
+    } cases[] = {
+        {"4094 bytes in two names", {CString(2046, u'A'), CString(2047, u'B')}, true},
+        {"4095 bytes in two names", {CString(2046, u'A'), CString(2048, u'B')}, false},
+        {"two-byte characters, 4094 bytes", {repeat(e, 2047)}, true},
+        {"two-byte characters, 4095 bytes", {repeat(e, 2047) + u"X"}, false},
+        {"escaped bytes count one each", {repeat(escaped, 4094)}, true},
+        {"escaped bytes, one too many", {repeat(escaped, 4095)}, false},
+        {"upper-cased to 4092 bytes", {repeat(turned, 1364)}, true},
+        {"upper-cased to 4095 bytes", {repeat(turned, 1365)}, false},
+        {"a name beyond below short ones", {u"A", u"B", CString(4091, u'C')}, false},
+    };
+    for (const auto& c : cases) {
+        ByteBuilder b;
+        b.U32(1);
+        for (std::size_t i = 0; i < c.names.size(); ++i) {
+            const bool last = i + 1 == c.names.size();
+            Node(b, c.names[i].view(), std::uint32_t(i), last ? u"n" : u"", last ? 0 : 1);
+        }
+        FSTree tree;
+        MemoryReader r(b.str());
+        EXPECT_EQ(tree.Read(r, 3), c.loads) << c.what;
+        EXPECT_EQ(r.fail(), !c.loads) << c.what;
+    }
+}
+
 TEST(TreeStreams, DamagedInputFailsTheStream) {
     auto single = [](std::u16string_view name) {
         ByteBuilder b;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -262,6 +263,16 @@ TEST_F(ProfileFileTest, LoadsHandBuiltVersionTwoSkippingExtraRoots) {
     }
 }
 
+// A profile of one chain of nested entries, each name length characters long.
+std::string DeepChain(std::uint32_t levels, std::size_t length) {
+    ByteBuilder b;
+    b.Header("obn database", 3, 0, 0, 0).Wide(u"/l/").Wide(u"/r/").U32(1);
+    const std::u16string name(length, u'N');
+    for (std::uint32_t i = 0; i < levels; ++i) Node(b, name, name, i, 0x10, 1000, i + 1 < levels ? 1 : 0);
+    b.U32(0).U32(0).U32(0);
+    return b.str();
+}
+
 TEST_F(ProfileFileTest, BadInputGivesItsErrorAndLeavesTheDatabaseCleared) {
     const std::string valid = SampleBytes().str();
     std::string foreign = valid;
@@ -284,6 +295,8 @@ TEST_F(ProfileFileTest, BadInputGivesItsErrorAndLeavesTheDatabaseCleared) {
         {"magic with a non-zero pad byte", padded, ERRCODE_BAD_FORMAT},
         {"version 2 without roots", VersionTwo(0).str(), ERRCODE_READ_WRITE},
         {"version 2 with a huge root count", VersionTwo(0xFFFFFFFFu).str(), ERRCODE_READ_WRITE},
+        // Paths of up to 400,000 characters: a scan of it took 810 MB for their texts.
+        {"4,000 levels of 100-character names", DeepChain(4000, 100), ERRCODE_READ_WRITE},
     };
     for (const auto& c : cases) {
         CSyncDataBase db(&logger);
@@ -340,6 +353,41 @@ TEST_F(ProfileFileTest, FailedStreamsGiveReadWriteError) {
     EXPECT_FALSE(db.Load(r, nullptr, nullptr, nullptr, nullptr, err3));
     EXPECT_EQ(err3.code, std::uint32_t(ERRCODE_READ_WRITE));
     EXPECT_TRUE(test::IsProfileCleared(db));
+}
+
+TEST_F(ProfileFileTest, TheLongestPathsAProfileCanHoldLoadAndScan) {
+    // 40 levels of 100 characters: 4,039 bytes, within the bound below any root.
+    CSyncDataBase db(&logger);
+    ASSERT_EQ(Load(db, DeepChain(40, 100)), 0u);
+    CSyncDataBase again(&logger);
+    EXPECT_EQ(Load(again, SaveToMemory(db)), 0u);
+    EXPECT_EQ(Describe(again), Describe(db));
+}
+
+TEST_F(ProfileFileTest, AnExceptionInsideASaveLeavesThePreviousFile) {
+    const CString path = u"/p/profile.kem";
+    const std::string previous = ByteBuilder().Raw("previous").Sign().str();
+    ASSERT_TRUE(fs.AddFile(path, previous, 0640));
+    CSyncDataBase db(&logger);
+    FillSample(db);
+    // The first write to the file throws, as an allocation that fails inside it would.
+    plat::FaultFileSystem faulty(fs);
+    bool thrown = false;
+    faulty.SetCallHook([&](plat::FsOp op, const CString&) {
+        if (op != plat::FsOp::FileWrite || thrown) return;
+        thrown = true;
+        throw std::bad_alloc();
+    });
+    EXPECT_THROW(
+        {
+            SignedOFStream out(faulty, path);
+            ErrorInfo err;
+            db.Save(out, 3, 0, 0, 0, err);
+            out.close();
+        },
+        std::bad_alloc);
+    EXPECT_EQ(fs.ReadAll(path), previous);
+    EXPECT_EQ(fs.Dump(u"/p"), "d 0755 /p\nf 0640 24 /p/profile.kem\n");
 }
 
 TEST_F(ProfileFileTest, DuplicateNameKeepsTheFirstAndWarns) {

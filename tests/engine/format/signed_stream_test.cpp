@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 
 #include "engine/error_info.h"
@@ -48,7 +49,8 @@ TEST_F(SignedStreamTest, NewFileIsPrivateAndPassesTheCheck) {
     {
         SignedOFStream out(fs, kTarget);
         out.Write("abc", 3);
-    }  // the destructor of a good stream commits
+        ASSERT_TRUE(out.close());
+    }
     EXPECT_EQ(ModeOf(kTarget), 0600u);
     FileReader in(fs, kTarget);
     ErrorInfo err;
@@ -75,6 +77,33 @@ TEST_F(SignedStreamTest, FailedStreamRemovesTheTemporaryFileAndKeepsTheOld) {
                 EXPECT_FALSE(out.close());
                 EXPECT_TRUE(out.fail());
                 EXPECT_EQ(out.error(), 112u);
+            }
+        }
+        EXPECT_EQ(mem.ReadAll(kTarget), "old");
+        EXPECT_EQ(mem.Dump(u"/p"), "d 0755 /p\nf 0644 3 /p/profile.kem\n");
+    }
+}
+
+// Only an explicit close commits: a stream left part way, by an early return or by an
+// exception unwinding through it, never puts a truncated file with a valid signature
+// in place of the good one.
+TEST_F(SignedStreamTest, AStreamDestroyedBeforeCloseDiscardsWhatWasWritten) {
+    enum class End { Return, Exception };
+    for (End end : {End::Return, End::Exception}) {
+        plat::MemoryFileSystem mem;
+        ASSERT_TRUE(mem.AddDirectory(u"/p"));
+        ASSERT_TRUE(mem.AddFile(kTarget, "old", 0644));
+        auto write = [&](const CString& path) {
+            SignedOFStream out(mem, path);
+            ASSERT_TRUE(out.Write("half", 4));
+            ASSERT_TRUE(out.Flush());
+            if (end == End::Exception) throw std::bad_alloc();
+        };
+        for (const CString& path : {kTarget, CString(u"/p/new.kem")}) {
+            if (end == End::Exception) {
+                EXPECT_THROW(write(path), std::bad_alloc);
+            } else {
+                write(path);
             }
         }
         EXPECT_EQ(mem.ReadAll(kTarget), "old");

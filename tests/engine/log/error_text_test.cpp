@@ -53,9 +53,13 @@ TEST(ErrorText, EveryCategoryAndCode) {
     EXPECT_EQ(FormatErrorText(Record(2, 2)), u"Directory is not empty.");   // no id wanted
 }
 
+// The details carry the record's whole text (its path and message), not the path alone.
 TEST(ErrorText, SystemErrorDetails) {
-    EXPECT_EQ(FormatSystemErrorDetails(Record(1, 5, u"/a/f\n\nAccess is denied.")),
+    EXPECT_EQ(FormatSystemErrorDetails(Record(1, 5, u"/a/f")),
               u"/a/f\n\nAccess is denied.\n\nOperating System Message (5):\nAccess is denied.");
+    EXPECT_EQ(FormatSystemErrorDetails(Record(1, 112)),
+              u"There is not enough space on the disk.\n\nOperating System Message (112):\n"
+              u"There is not enough space on the disk.");
 }
 
 TEST(Captions, JoinedWithTheApplicationTitle) {
