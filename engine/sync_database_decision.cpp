@@ -20,8 +20,7 @@ void CSyncDataBase::DecideRecords() {
 bool CSyncDataBase::DecidePlan(CProcessControl* cancel, bool firstScan) {
     if (!DeriveActionCodes(*GetRoot(), cancel)) return false;
     if (!ComputeBestChoice(*GetRoot(), pairComparer, cancel)) return false;
-    if (firstScan) ApplyFirstScanBestChoice(*GetRoot());
-    return true;
+    return !firstScan || ApplyFirstScanBestChoice(*GetRoot(), cancel);
 }
 
 void CSyncDataBase::ApplyProtectionFilters() {

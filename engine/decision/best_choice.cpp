@@ -102,9 +102,10 @@ bool ComputeBestChoice(FSTreeNode& root, const ComparerOptions& pairComparer, CP
 
 bool ApplyBestChoice(FSTreeNode& node) { return SetActionCode(node, node.record.BC); }
 
-void ApplyFirstScanBestChoice(FSTreeNode& root) {
+bool ApplyFirstScanBestChoice(FSTreeNode& root, CProcessControl* cancel) {
     FSTree::Subtree tree(&root);
     for (auto it = tree.begin(); it != tree.end();) {
+        if (IsCancelled(cancel)) return false;
         FSTreeNode& node = **it;
         if (!node.record.SidesDiffer()) {
             ApplyBestChoice(node);
@@ -112,10 +113,14 @@ void ApplyFirstScanBestChoice(FSTreeNode& root) {
             continue;
         }
         if (!WouldDeleteUnrecorded(node)) {
-            for (FSTreeNode* n : FSTree::Subtree::Including(&node)) ApplyBestChoice(*n);
+            for (FSTreeNode* n : FSTree::Subtree::Including(&node)) {
+                if (IsCancelled(cancel)) return false;
+                ApplyBestChoice(*n);
+            }
         }
         it.SkipChildren();
     }
+    return true;
 }
 
 bool BestChoiceDeletesUnrecorded(const FSTreeNode& node) {

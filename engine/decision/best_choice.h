@@ -31,8 +31,9 @@ bool ApplyBestChoice(FSTreeNode& node);
 // The best choice of a first scan: ApplyBestChoice on every node in tree order, except
 // that a subtree whose sides differ stays as derived (its conflicts AMBIGUOUS for the
 // user) when applying its best choice would delete an entry that is in no database:
-// such an entry was never synchronised, and its loss could not be undone.
-void ApplyFirstScanBestChoice(FSTreeNode& root);
+// such an entry was never synchronised, and its loss could not be undone. The cancel poll
+// is asked before every node; false when it reported a cancel.
+bool ApplyFirstScanBestChoice(FSTreeNode& root, CProcessControl* cancel);
 
 // Whether node lies in a subtree whose sides differ (its top is node's highest ancestor,
 // or node itself, whose sides differ) and applying that subtree's best choice would

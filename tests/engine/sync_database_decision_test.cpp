@@ -2,6 +2,7 @@
 
 #include "engine/sync_database.h"
 #include "engine/tree/sync_record.h"
+#include "engine/watcher.h"
 #include "platform/core/testing/memory_file_system.h"
 #include "tests/engine/support/plan_tree.h"
 
@@ -56,6 +57,59 @@ TEST(SyncDatabaseDecisionTest, DaylightSavingShiftOnAFatSideIsCompensatedKeeping
     db.DecideRecords();
     EXPECT_EQ(db.leftBias, NO_BIAS);
     EXPECT_EQ(db.rightBias, NO_BIAS);
+}
+
+// A watcher whose cancel is requested at the n-th poll (never when n is 0), counting the polls.
+struct CancelAtPoll : CProcessControl {
+    explicit CancelAtPoll(int n) : at(n) {}
+    bool IsCancelled() override {
+        if (++polls == at) watcher.RequestCancel();
+        return watcher.IsCancelled();
+    }
+    Watcher watcher;  // without a callback a request is confirmed at once
+    int at;
+    int polls = 0;
+};
+
+// A first scan's tree: conflicts of two files and new files, nothing in the database.
+void FillFirstScan(CSyncDataBase& db) {
+    for (const char* name : {"A", "B", "C", "D"}) {
+        FSTreeNode* dir = Add(db.GetRoot(), name, Dir(kT0), Dir(kT0), Db());
+        Add(dir, "F", File(kT0 + 1, 5), File(kT0, 5), Db());
+        Add(dir, "G", kAbsent, File(kT0, 5), Db());
+    }
+}
+
+TEST(SyncDatabaseDecisionTest, ACancelDuringTheFirstScanBestChoiceStopsIt) {
+    // How many polls the passes before the first scan's best choice take.
+    CSyncDataBase counted(nullptr);
+    FillFirstScan(counted);
+    counted.DecideRecords();
+    CancelAtPoll count(0);
+    ASSERT_TRUE(counted.DecidePlan(&count, false));
+    ASSERT_GT(count.polls, 0);
+
+    // A cancel requested after them falls into the best choice of a first scan.
+    CSyncDataBase db(nullptr);
+    FillFirstScan(db);
+    db.DecideRecords();
+    CancelAtPoll cancel(count.polls + 1);
+    EXPECT_FALSE(db.DecidePlan(&cancel, true));
+    EXPECT_EQ(cancel.polls, count.polls + 1) << "the best choice stops at the first poll after the request";
+    const FSTreeNode* conflict = FSTree::FindChild(db.GetRoot()->children.front(), u"F");
+    ASSERT_NE(conflict, nullptr);
+    EXPECT_EQ(conflict->record.AC, AMBIGUOUS) << "nothing applied once cancelled";
+
+    // Without a cancel it polls before every node, and applies the best choice.
+    CSyncDataBase whole(nullptr);
+    FillFirstScan(whole);
+    whole.DecideRecords();
+    CancelAtPoll none(0);
+    ASSERT_TRUE(whole.DecidePlan(&none, true));
+    EXPECT_GE(none.polls, count.polls + 12);  // 12 entries
+    const FSTreeNode* applied = FSTree::FindChild(whole.GetRoot()->children.front(), u"F");
+    ASSERT_NE(applied, nullptr);
+    EXPECT_EQ(applied->record.AC, CP_M);
 }
 
 }  // namespace

@@ -126,7 +126,7 @@ TEST(ApplyFirstScanBestChoiceTest, NeverDeletesWhatWasNeverSynchronised) {
     DeriveActionCodes(t.Root(), nullptr);
     ComputeBestChoice(t.Root(), ComparerOptions(), nullptr);
     ASSERT_EQ(t["X\\KEEP"].record.BC, DEL_S) << t.Dump();
-    ApplyFirstScanBestChoice(t.Root());
+    ApplyFirstScanBestChoice(t.Root(), nullptr);
     EXPECT_EQ(t.Codes('A'), "F=CP_M N=CP_M N\\G=CP_M X=AMBIGUOUS X\\KEEP=AMBIGUOUS") << t.Dump();
 
     // The user's best-choice command still applies it.

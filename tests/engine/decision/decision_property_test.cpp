@@ -183,7 +183,7 @@ TEST(DecisionPropertyTest, ScanPassesKeepTheRulesThatProtectData) {
         DecideTree(g.tree.Root(), options);
         DeriveActionCodes(g.tree.Root(), nullptr);
         ComputeBestChoice(g.tree.Root(), options, nullptr);
-        if (g.firstScan) ApplyFirstScanBestChoice(g.tree.Root());
+        if (g.firstScan) ApplyFirstScanBestChoice(g.tree.Root(), nullptr);
         filters.Apply(g.tree.Root());
         SkipProtectedEntries(g.tree.Root());
 
