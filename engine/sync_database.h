@@ -194,8 +194,9 @@ public:
     // side DOMINATE_LEFT (8) or DOMINATE_RIGHT (9) dominates the marked entries.
     std::uint32_t ChangeDominate(Proxy& selection, std::uint32_t side);
     // Each marked entry takes its best choice. keepUnrecorded is the unattended form: an
-    // entry whose subtree's best choice would delete an entry in no database is left as
-    // it is (its conflicts stay AMBIGUOUS).
+    // entry whose subtree's best choice would delete an entry in no database, or two files
+    // in no database whose contents differ at equal times, is left as it is (its
+    // conflicts stay AMBIGUOUS).
     std::uint32_t BestChoice(Proxy& selection, bool keepUnrecorded = false);
     // Left and right exchanged (nothing when the profile holds no roots).
     std::uint32_t SwitchSides();

@@ -49,7 +49,7 @@ std::uint32_t CmdBestChoice::Do() {
     for (std::uint32_t i = 0; i < selection->GetCount(); ++i) {
         FSTreeNode* node = (*selection)[i].node;
         if (!WasMarked(i) || node == nullptr) continue;
-        if (keepUnrecorded_ && BestChoiceDeletesUnrecorded(*node)) continue;
+        if (keepUnrecorded_ && BestChoiceLosesUnrecorded(*node)) continue;
         if (ApplyBestChoice(*node)) changed = true;
     }
     return Finish(changed);

@@ -41,8 +41,8 @@ public:
 class CmdBestChoice : public CmdActionCode {
 public:
     // keepUnrecorded: the unattended form, which leaves every marked entry alone whose
-    // subtree's best choice would delete an entry that is in no database (nobody is there
-    // to be asked, and such a file exists nowhere else).
+    // best choice could lose an entry that is in no database (BestChoiceLosesUnrecorded:
+    // nobody is there to be asked, and such a file exists nowhere else).
     CmdBestChoice(CSyncDataBase* database, Proxy* selection, bool keepUnrecorded = false)
         : CmdActionCode(database, selection), keepUnrecorded_(keepUnrecorded) {}
     std::uint32_t Do() override;

@@ -25,6 +25,15 @@ ActionCode ResolveConflict(const CSyncRecord& r, const ComparerOptions& pairComp
     return CountBits(left.attributes) > CountBits(right.attributes) ? CP_M : CP_S;
 }
 
+// Two files that no database holds, whose contents differ while their times are equal:
+// the times give nothing to choose by, and whichever side the tie rule takes would
+// overwrite bytes that exist nowhere else. Only the user can decide.
+bool IsUndecidableConflict(const CSyncRecord& r) {
+    return !r.db && r.left && r.right && !r.left->IsDirectory() && !r.right->IsDirectory() &&
+           r.GetContentState() == CONTENT_DIFFERENT &&
+           CompareTimes(r.left->GetCompareTime(), r.right->GetCompareTime()) == 0;
+}
+
 ActionCode SubtreeChoice(const FSTreeNode& n, ActionCode newest) {
     const CSyncRecord& r = n.record;
     if (IsLockedByCrawl(n)) return r.PA;
@@ -108,7 +117,7 @@ bool ApplyFirstScanBestChoice(FSTreeNode& root, CProcessControl* cancel) {
         if (IsCancelled(cancel)) return false;
         FSTreeNode& node = **it;
         if (!node.record.SidesDiffer()) {
-            ApplyBestChoice(node);
+            if (!IsUndecidableConflict(node.record)) ApplyBestChoice(node);
             ++it;
             continue;
         }
@@ -123,7 +132,8 @@ bool ApplyFirstScanBestChoice(FSTreeNode& root, CProcessControl* cancel) {
     return true;
 }
 
-bool BestChoiceDeletesUnrecorded(const FSTreeNode& node) {
+bool BestChoiceLosesUnrecorded(const FSTreeNode& node) {
+    if (IsUndecidableConflict(node.record)) return true;
     const FSTreeNode* top = nullptr;
     for (const FSTreeNode* n = &node; n && !n->IsRoot(); n = n->parent)
         if (n->record.SidesDiffer()) top = n;

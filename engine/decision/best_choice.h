@@ -31,12 +31,15 @@ bool ApplyBestChoice(FSTreeNode& node);
 // The best choice of a first scan: ApplyBestChoice on every node in tree order, except
 // that a subtree whose sides differ stays as derived (its conflicts AMBIGUOUS for the
 // user) when applying its best choice would delete an entry that is in no database:
-// such an entry was never synchronised, and its loss could not be undone. The cancel poll
-// is asked before every node; false when it reported a cancel.
+// such an entry was never synchronised, and its loss could not be undone. Likewise two
+// files in no database whose contents were found different while their times are equal
+// stay AMBIGUOUS: the tie rule would overwrite one side's bytes on no ground. The cancel
+// poll is asked before every node; false when it reported a cancel.
 bool ApplyFirstScanBestChoice(FSTreeNode& root, CProcessControl* cancel);
 
-// Whether node lies in a subtree whose sides differ (its top is node's highest ancestor,
-// or node itself, whose sides differ) and applying that subtree's best choice would
-// delete an entry that is in no database. The unattended best choice leaves such entries
-// as they are, like a first scan does.
-bool BestChoiceDeletesUnrecorded(const FSTreeNode& node);
+// Whether applying the best choice could lose an entry that is in no database: node lies
+// in a subtree whose sides differ (its top is node's highest ancestor, or node itself,
+// whose sides differ) and applying that subtree's best choice would delete such an entry,
+// or node is two such files whose contents differ while their times are equal. The
+// unattended best choice leaves such entries as they are, like a first scan does.
+bool BestChoiceLosesUnrecorded(const FSTreeNode& node);

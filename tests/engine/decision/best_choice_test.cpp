@@ -112,6 +112,44 @@ TEST(ComputeBestChoiceTest, NewestSideTieGoesToTheSideMetFirst) {
     EXPECT_EQ(d.Codes('B'), "Y=DEL_M Y\\F=DEL_M");
 }
 
+// Two files the content comparison found different: with equal times only the tie rule
+// would choose, overwriting bytes that exist nowhere else, so the user decides; the
+// proposal stays for the user's own best-choice command.
+TEST(ApplyFirstScanBestChoiceTest, DifferentContentsAtEqualTimesWaitForTheUser) {
+    const FileStamp f = File(kT0, 100);
+    struct Case {
+        const char* name;
+        FileStamp left, right;
+        Db db;
+        int content;
+        ActionCode bc, ac;  // ac: after the first scan's best choice (for a recorded pair, the unattended one)
+        bool loses;
+    } cases[] = {
+        {"never synchronised, equal times", f, f, Db(), CONTENT_DIFFERENT, CP_M, AMBIGUOUS, true},
+        {"never synchronised, equal times, other attribute bits", f, File(kT0, 100, 0x21), Db(), CONTENT_DIFFERENT,
+         CP_S, AMBIGUOUS, true},
+        {"never synchronised, the left newer", File(kT0 + 1, 100), f, Db(), CONTENT_DIFFERENT, CP_M, CP_M, false},
+        {"never synchronised, contents equal", f, f, Db(), CONTENT_EQUAL, UPDATE_D, UPDATE_D, false},
+        {"recorded pair", f, f, InDb(f), CONTENT_DIFFERENT, CP_M, CP_M, false},
+    };
+    for (const Case& c : cases) {
+        PlanTree t;
+        FSTreeNode& node = t.Add("E", c.left, c.right, c.db);
+        node.record.SetContentState(c.content);
+        DecideTree(t.Root(), ComparerOptions());
+        DeriveActionCodes(t.Root(), nullptr);
+        ComputeBestChoice(t.Root(), ComparerOptions(), nullptr);
+        EXPECT_EQ(node.record.BC, c.bc) << c.name;
+        EXPECT_EQ(BestChoiceLosesUnrecorded(node), c.loses) << c.name;
+        if (c.db) {
+            if (!c.loses) ApplyBestChoice(node);
+        } else {
+            EXPECT_TRUE(ApplyFirstScanBestChoice(t.Root(), nullptr));
+        }
+        EXPECT_EQ(node.record.AC, c.ac) << c.name;
+    }
+}
+
 TEST(ApplyFirstScanBestChoiceTest, NeverDeletesWhatWasNeverSynchronised) {
     PlanTree t;
     // A file on the left newer than a same-named directory on the right: its best choice

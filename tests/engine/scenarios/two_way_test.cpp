@@ -144,6 +144,27 @@ const std::vector<Case> kCases = {
        .left = {{"a", "1"}, {"n", "right!"}},
        .check = [](Pair&,
                    const SyncResult& r) { EXPECT_EQ(r.executedPlan.at("N"), CP_S) << "equal times: the larger"; }}}},
+    // A first synchronisation with content comparison: files of equal size and time but
+    // other bytes give the best choice nothing to choose by, so neither overwrites the
+    // other, also unattended; a newer one still wins.
+    {"FirstScanLeavesDifferentContentsOfEqualTimesToTheUser",
+     {},
+     {{.change =
+           [](Pair& p) {
+               p.left.Write("n", "left!", T(10));
+               p.right.Write("n", "right", T(10));
+               p.left.Write("m", "newer", T(20));
+               p.right.Write("m", "older", T(10));
+           },
+       .options = {.best = true, .contents = true},
+       .plan = {{"n", AMBIGUOUS}, {"m", CP_M}},
+       .left = {{"m", "newer"}, {"n", "left!"}},
+       .right = Tree{{"m", "newer"}, {"n", "right"}},
+       .check = [](Pair&, const SyncResult& r) { EXPECT_EQ(r.executedPlan.at("N"), AMBIGUOUS) << "unattended"; }},
+      {.options = {.best = true, .contents = true},
+       .plan = {{"n", AMBIGUOUS}},
+       .left = {{"m", "newer"}, {"n", "left!"}},
+       .right = Tree{{"m", "newer"}, {"n", "right"}}}}},
     {"TouchedOnlyIsCopiedByTime",
      {{"a", "1"}},
      {{.change = [](Pair& p) { p.left.Touch("a", T(30)); }, .plan = {{"a", CP_M}}, .left = {{"a", "1"}}},
