@@ -44,11 +44,11 @@ enum StringId : std::uint32_t {
     IDS_SETTINGS_READ_ONLY = 1472,
     IDS_SETTINGS_BUSY = 1473,
     IDS_SETTINGS_NOT_KEPT = 1474,
-    IDS_SELECTION_RULE_FAILED = 1480,       // a selection rule's search failed: not selected by it
-    IDS_SELECTION_EXCLUSION_FAILED = 1481,  // a selection exclusion's search failed: not excluded
-    IDS_PROTECTION_RULE_FAILED = 1482,      // a protection rule's search failed: protected
-    IDS_PROTECTION_EXCLUSION_FAILED = 1483, // a protection exclusion's search failed: not applied
-    IDS_RULE_NOT_COMPILED = 1484,           // a regular expression that does not compile
+    IDS_SELECTION_RULE_FAILED = 1480,        // a selection rule's search failed: not selected by it
+    IDS_SELECTION_EXCLUSION_FAILED = 1481,   // a selection exclusion's search failed: not excluded
+    IDS_PROTECTION_RULE_FAILED = 1482,       // a protection rule's search failed: protected
+    IDS_PROTECTION_EXCLUSION_FAILED = 1483,  // a protection exclusion's search failed: not applied
+    IDS_RULE_NOT_COMPILED = 1484,            // a regular expression that does not compile
     IDS_BUTTON_SAVE_ALL = 1500,
     IDS_BUTTON_DISCARD_ALL = 1501,
     IDS_BUTTON_YES_TO_ALL = 1502,

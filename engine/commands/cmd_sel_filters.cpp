@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "engine/filters/protection_filters.h"
-
 #include "engine/proxy.h"
 #include "engine/sync_database.h"
 

@@ -62,6 +62,7 @@ bool IsFatVolume(plat::FileSystem& fileSystem, const CString& root);
 // directions make its copies AMBIGUOUS, and a directory to be deleted on a side where an
 // AMBIGUOUS entry below it exists becomes AMBIGUOUS too, up the tree as far as that holds;
 // a one-directional subtree copies, and each copy lifts that code to its ancestors up to
-// the first one that exists as a directory on the target side (the root is never changed). Changed records are marked (FG_MARKED). The
-// cancel poll is asked before every node; false when it reported a cancel.
+// the first one that exists as a directory on the target side (the root is never
+// changed). Changed records are marked (FG_MARKED). The cancel poll is asked before every
+// node; false when it reported a cancel.
 bool DeriveActionCodes(FSTreeNode& root, CProcessControl* cancel);

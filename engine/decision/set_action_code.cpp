@@ -72,10 +72,10 @@ bool SetActionCode(FSTreeNode& node, ActionCode code) {
             }
             if (!hasParent) break;
             const CSyncRecord& p = parent->record;
-            const bool blocked = DeletionKeeps(p.AC, r) ||
-                                 (p.AC == CP_M && !IsDirectory(p.left)) || (p.AC == CP_S && !IsDirectory(p.right)) ||
-                                 (p.AC == AMBIGUOUS && p.left && p.right &&
-                                  p.left->IsDirectory() != p.right->IsDirectory());
+            const bool blocked =
+                DeletionKeeps(p.AC, r) || (p.AC == CP_M && !IsDirectory(p.left)) ||
+                (p.AC == CP_S && !IsDirectory(p.right)) ||
+                (p.AC == AMBIGUOUS && p.left && p.right && p.left->IsDirectory() != p.right->IsDirectory());
             if (blocked) SetActionCode(*parent, SKIP);
             break;
         }

@@ -144,8 +144,8 @@ std::string Violations(Generated& g, const ComparerOptions& options) {
             // Removing a directory removes only an empty one: whatever lies below it on that
             // side must go too, or the removal fails on every run.
             for (FSTreeNode* d : FSTree::Subtree(n)) {
-                const bool keeps = ac == DEL_M ? d->record.left && d->record.AC != DEL_M
-                                               : d->record.right && d->record.AC != DEL_S;
+                const bool keeps =
+                    ac == DEL_M ? d->record.left && d->record.AC != DEL_M : d->record.right && d->record.AC != DEL_S;
                 if (keeps) fail(*n, "directory deleted while " + FSTree::GetNodePath(d).ToUtf8() + " stays below it");
             }
         }

@@ -218,8 +218,10 @@ TEST(DeriveActionCodesTest, ADirectoryKeepingAnAmbiguousEntryIsNotDeleted) {
     for (const bool leftKeeps : {true, false}) {
         // The side that keeps the directory, and the side that replaced it by a file.
         auto add = [&](PlanTree& t, const char* path, const Side& keeping, const Side& other, const Db& db) {
-            if (leftKeeps) t.Add(path, keeping, other, db);
-            else t.Add(path, other, keeping, db);
+            if (leftKeeps)
+                t.Add(path, keeping, other, db);
+            else
+                t.Add(path, other, keeping, db);
         };
         PlanTree t;
         add(t, "D", d, File(kT0 + kSecond, 5), InDb(d));
@@ -233,8 +235,8 @@ TEST(DeriveActionCodesTest, ADirectoryKeepingAnAmbiguousEntryIsNotDeleted) {
         EXPECT_TRUE(DeriveActionCodes(t.Root(), nullptr));
         const std::string del = leftKeeps ? "DEL_M" : "DEL_S";
         const std::string copy = leftKeeps ? "CP_M" : "CP_S";
-        EXPECT_EQ(t.Codes('A'), "D=AMBIGUOUS D\\C=AMBIGUOUS D\\C\\A=AMBIGUOUS D\\C\\A\\X=AMBIGUOUS D\\C\\C=" + del +
-                                    " Z.TXT=" + copy)
+        EXPECT_EQ(t.Codes('A'),
+                  "D=AMBIGUOUS D\\C=AMBIGUOUS D\\C\\A=AMBIGUOUS D\\C\\A\\X=AMBIGUOUS D\\C\\C=" + del + " Z.TXT=" + copy)
             << t.Dump();
     }
 }

@@ -326,12 +326,15 @@ TEST(SelectionFiltersTest, AFailedSearchCountsAsNoMatchAndTheWarningSaysWhatFoll
         bool selected;
         std::vector<std::string> warnings;  // a text each warning holds, in order
     } cases[] = {
-        {"failing exclusion", {{u"*", ProtectionRule::ACTIVE}, {u"(A+A+)+B", regex | ProtectionRule::EXCLUSION}},
-         true, {"does not exclude such entries, so they are selected"}},
+        {"failing exclusion",
+         {{u"*", ProtectionRule::ACTIVE}, {u"(A+A+)+B", regex | ProtectionRule::EXCLUSION}},
+         true,
+         {"does not exclude such entries, so they are selected"}},
         {"failing selection rule", {{u"(A+A+)+B", regex}}, false, {"not selected by it"}},
         {"both failing, each named",
          {{u"(A+A+)+B", regex}, {u"*", ProtectionRule::ACTIVE}, {u"(A+A+)+C", regex | ProtectionRule::EXCLUSION}},
-         true, {"\"(A+A+)+B\" could not be evaluated", "\"(A+A+)+C\" could not be evaluated"}},
+         true,
+         {"\"(A+A+)+B\" could not be evaluated", "\"(A+A+)+C\" could not be evaluated"}},
     };
     for (const Case& c : cases) {
         CLogger logger;
@@ -350,7 +353,8 @@ TEST(SelectionFiltersTest, AFailedSearchCountsAsNoMatchAndTheWarningSaysWhatFoll
             EXPECT_EQ((hard->record.FG & FG_MARKED) != 0, c.selected) << c.name;
             ASSERT_EQ(capture.texts.size(), c.warnings.size()) << c.name;
             for (std::size_t i = 0; i < c.warnings.size(); ++i)
-                EXPECT_NE(capture.texts[i].find(c.warnings[i]), std::string::npos) << c.name << ": " << capture.texts[i];
+                EXPECT_NE(capture.texts[i].find(c.warnings[i]), std::string::npos)
+                    << c.name << ": " << capture.texts[i];
             if (c.selected) {
                 EXPECT_EQ(capture.texts.back().find("not selected"), std::string::npos) << c.name;
             }
