@@ -6,9 +6,19 @@
 #include <sstream>
 
 #include "resources/checked_format.h"
+#include "resources/resource_set.h"
 #include "resources/string_ids.h"
 
 namespace {
+
+// Reads a resource text that holds only strings; the errors of a text without a name
+// are "line N: reason".
+bool ParseStrings(std::string_view text, StringTable& out, std::string& error) {
+    ResourceSet set;
+    const bool ok = set.Parse(text, "", nullptr, error);
+    out = set.Strings();
+    return ok;
+}
 
 std::string ReadSourceTable() {
     std::ifstream in(WK_SOURCE_DIR "/resources/strings.txt", std::ios::binary);
@@ -22,7 +32,7 @@ TEST(StringTable, TheSourceTableParsesAndIsTheCompiledOne) {
     ASSERT_FALSE(text.empty());
     StringTable parsed;
     std::string error;
-    ASSERT_TRUE(StringTable::Parse(text, parsed, error)) << error;
+    ASSERT_TRUE(ParseStrings(text, parsed, error)) << error;
     EXPECT_EQ(parsed.Entries(), BuiltinStrings().Entries());
 }
 
@@ -55,7 +65,7 @@ TEST(StringTable, ParsesTheFormat) {
         "4\t\"\"";
     StringTable t;
     std::string error;
-    ASSERT_TRUE(StringTable::Parse(text, t, error)) << error;
+    ASSERT_TRUE(ParseStrings(text, t, error)) << error;
     ASSERT_EQ(t.Entries().size(), 4u);
     EXPECT_EQ(*t.Find(1), u"plain");
     EXPECT_EQ(*t.Find(2), std::u16string(u"esc \"q\" \\ \n\r\t\u00e4") + char16_t(0xDC80));
@@ -69,7 +79,7 @@ TEST(StringTable, RejectsBadLines) {
         const char* text;
         const char* error;
     } cases[] = {
-        {"x\t\"a\"", "line 1: the line does not begin with a decimal id"},
+        {"x\t\"a\"", "line 1: unknown keyword 'x'"},
         {"99999999999\t\"a\"", "line 1: the id is too large"},
         {"1\"a\"", "line 1: the id is not followed by a tab"},
         {"1\ta", "line 1: the text does not begin with a double quote"},
@@ -84,7 +94,7 @@ TEST(StringTable, RejectsBadLines) {
     for (const auto& c : cases) {
         StringTable t;
         std::string error;
-        EXPECT_FALSE(StringTable::Parse(c.text, t, error)) << c.text;
+        EXPECT_FALSE(ParseStrings(c.text, t, error)) << c.text;
         EXPECT_EQ(error, c.error) << c.text;
         EXPECT_TRUE(t.Entries().empty());
     }
@@ -93,12 +103,12 @@ TEST(StringTable, RejectsBadLines) {
 class LanguageTable : public ::testing::Test {
 protected:
     void Install(const char* text) {
-        auto t = std::make_shared<StringTable>();
+        auto set = std::make_shared<ResourceSet>();
         std::string error;
-        ASSERT_TRUE(StringTable::Parse(text, *t, error)) << error;
-        SetLanguageStrings(t);
+        ASSERT_TRUE(set->Parse(text, "", nullptr, error)) << error;
+        SetLanguageResources(set);
     }
-    void TearDown() override { SetLanguageStrings(nullptr); }
+    void TearDown() override { SetLanguageResources(nullptr); }
 };
 
 TEST_F(LanguageTable, ReplacesTextsAndFallsBackToBuiltin) {
@@ -106,7 +116,7 @@ TEST_F(LanguageTable, ReplacesTextsAndFallsBackToBuiltin) {
     EXPECT_EQ(LoadString(IDS_LOG_TO_FILE), u"Protokoll in Datei");
     EXPECT_EQ(LoadBuiltinString(IDS_LOG_TO_FILE), u"Log to file");
     EXPECT_EQ(LoadString(IDS_LOG), u"Log");   // not in the language table
-    SetLanguageStrings(nullptr);
+    SetLanguageResources(nullptr);
     EXPECT_EQ(LoadString(IDS_LOG_TO_FILE), u"Log to file");
 }
 

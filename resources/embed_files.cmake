@@ -1,0 +1,28 @@
+# cmake -DBASE=dir -DTEXTS=a.txt;b.txt -DIMAGES=images/x.png;... -DOUTPUT=file.cpp -P embed_files.cmake
+# Writes a C++ source that holds the bytes of every file (names relative to BASE) as the
+# tables of resources/embedded_resources.h: kEmbeddedTexts in the order given, then
+# kEmbeddedImages. Each file's bytes are followed by a NUL that its size leaves out.
+set(body "// Generated at build time from the files of resources/; do not edit.\n")
+string(APPEND body "#include \"resources/embedded_resources.h\"\n\nnamespace {\n")
+set(index 0)
+foreach(kind TEXTS IMAGES)
+  set(${kind}_entries "")
+  foreach(name ${${kind}})
+    file(READ ${BASE}/${name} hex HEX)
+    string(LENGTH "${hex}" hexLength)
+    math(EXPR size "${hexLength} / 2")
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${hex}")
+    string(REGEX REPLACE "(('[^']*',){16})" "\\1\n" bytes "${bytes}")
+    string(APPEND body "const char file${index}[] = {\n${bytes}'\\0'};\n")
+    string(APPEND ${kind}_entries "    {\"${name}\", file${index}, ${size}},\n")
+    math(EXPR index "${index} + 1")
+  endforeach()
+endforeach()
+string(APPEND body "}  // namespace\n\n")
+string(APPEND body "const EmbeddedFile kEmbeddedTexts[] = {\n${TEXTS_entries}    {nullptr, nullptr, 0}};\n")
+string(APPEND body "const std::size_t kEmbeddedTextCount = sizeof(kEmbeddedTexts) / sizeof(kEmbeddedTexts[0]) - 1;\n")
+string(APPEND body "const EmbeddedFile kEmbeddedImages[] = {\n${IMAGES_entries}    {nullptr, nullptr, 0}};\n")
+string(APPEND body "const std::size_t kEmbeddedImageCount = sizeof(kEmbeddedImages) / sizeof(kEmbeddedImages[0]) - 1;\n")
+file(WRITE ${OUTPUT}.tmp "${body}")
+file(COPY_FILE ${OUTPUT}.tmp ${OUTPUT} ONLY_IF_DIFFERENT)
+file(REMOVE ${OUTPUT}.tmp)
