@@ -55,12 +55,7 @@ void CPreferences::LoadFromPairs(const std::u16string& text) {
 void CPreferences::LoadFromBlob(const BlobStore& blobs, std::int32_t id) {
     const Blob* blob = blobs.Find(id);
     if (!blob) return;
-    std::u16string text;
-    text.reserve(blob->data.size() / 2);
-    for (std::size_t i = 0; i + 1 < blob->data.size(); i += 2) {
-        text.push_back(static_cast<char16_t>(blob->data[i] | (blob->data[i + 1] << 8)));
-    }
-    LoadFromPairs(text);
+    LoadFromPairs(DecodeUtf16Le(std::string_view(reinterpret_cast<const char*>(blob->data.data()), blob->data.size())));
 }
 
 void CPreferences::LoadFromAnsiBlob(const BlobStore& blobs, std::int32_t id) {
@@ -84,12 +79,7 @@ bool CPreferences::SaveToBlob(BlobStore& blobs, std::int32_t id) {
         text += u'\0';
     }
     text += u'\0';  // the terminator of the whole text
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(text.GetLength() * 2);
-    for (const char16_t c : text.view()) {
-        bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>(c >> 8));
-    }
+    const std::string bytes = EncodeUtf16Le(text);
     if (!blobs.Set(id, bytes.data(), bytes.size())) return false;
     ClearModified();
     return true;

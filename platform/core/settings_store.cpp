@@ -21,20 +21,11 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/core/text_convert.h"
 #include "platform/core/win_error.h"
 
 namespace plat {
 namespace {
-
-std::string LittleEndianBytes(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size() * 2);
-    for (const char16_t c : text) {
-        out.push_back(static_cast<char>(c & 0xFF));
-        out.push_back(static_cast<char>(c >> 8));
-    }
-    return out;
-}
 
 std::string FoldBytes(std::u16string_view text) {
     std::string out;
@@ -48,11 +39,7 @@ std::string FoldBytes(std::u16string_view text) {
 }
 
 CString FromLittleEndian(const void* data, int size) {
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    CString out;
-    out.str().reserve(static_cast<std::size_t>(size) / 2);
-    for (int i = 0; i + 1 < size; i += 2) out += static_cast<char16_t>(p[i] | (p[i + 1] << 8));
-    return out;
+    return CString(DecodeUtf16Le(std::string_view(static_cast<const char*>(data), static_cast<std::size_t>(size))));
 }
 
 // Splits a '\'-separated path; false for an empty component or one beyond the limit.
@@ -80,7 +67,7 @@ bool InvalidParameter() {
 SettingsValue MakeStringValue(std::u16string_view text) {
     SettingsValue value;
     value.type = kSettingsString;
-    const std::string bytes = LittleEndianBytes(text);
+    const std::string bytes = EncodeUtf16Le(text);
     value.data.assign(bytes.begin(), bytes.end());
     value.data.push_back(0);
     value.data.push_back(0);
@@ -253,7 +240,7 @@ bool SettingsStore::Walk(std::int64_t parent, std::u16string_view path, bool cre
             SetLastError(readOnly_ ? win32::ERROR_ACCESS_DENIED : win32::ERROR_FILE_NOT_FOUND);
             return false;
         }
-        const std::string name = LittleEndianBytes(part);
+        const std::string name = EncodeUtf16Le(part);
         Statement s(db_, "INSERT INTO keys(parent, name, fold) VALUES(?1, ?2, ?3)");
         s.Bind(1, id).Bind(2, name).Bind(3, FoldBytes(part));
         s.Step();
@@ -363,7 +350,7 @@ bool SettingsStore::SetValue(const SettingsKey& key, std::u16string_view name, s
     Statement s(db_,
                 "INSERT INTO vals(key, name, fold, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
                 "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data");
-    s.Bind(1, key.id_).Bind(2, LittleEndianBytes(name)).Bind(3, FoldBytes(name)).Bind(4, type).Bind(5, data, size);
+    s.Bind(1, key.id_).Bind(2, EncodeUtf16Le(name)).Bind(3, FoldBytes(name)).Bind(4, type).Bind(5, data, size);
     s.Step();
     if (!s.Ok()) return Fail(s.Code());
     return scope.Commit();

@@ -171,3 +171,23 @@ std::u32string ToUtf32KeepSurrogates(std::u16string_view text) {
     }
     return out;
 }
+
+std::string EncodeUtf16Le(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (const char16_t c : text) {
+        out.push_back(static_cast<char>(c & 0xFF));
+        out.push_back(static_cast<char>(c >> 8));
+    }
+    return out;
+}
+
+std::u16string DecodeUtf16Le(std::string_view bytes) {
+    std::u16string out;
+    out.reserve(bytes.size() / 2);
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
+                                            (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    }
+    return out;
+}

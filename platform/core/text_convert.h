@@ -26,3 +26,8 @@ char32_t UpperCaseCodePoint(char32_t c);
 // UTF-16 to UTF-32 with lone surrogates kept as code points (for the regular
 // expressions, which must see escaped bytes too).
 std::u32string ToUtf32KeepSurrogates(std::u16string_view text);
+
+// UTF-16LE bytes of text, whatever the host's byte order (no terminator added).
+std::string EncodeUtf16Le(std::u16string_view text);
+// The code units of UTF-16LE bytes; an odd last byte is ignored.
+std::u16string DecodeUtf16Le(std::string_view bytes);
