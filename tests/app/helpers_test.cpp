@@ -5,12 +5,14 @@
 #include <climits>
 
 #include "app/exception_texts.h"
+#include "app/file_paths.h"
 #include "app/network_share.h"
 #include "app/text_helpers.h"
 #include "app/version_texts.h"
 #include "app/window_placement.h"
 #include "engine/filters/protection_filters.h"
 #include "engine/proxy.h"
+#include "tests/support/temp_dir.h"
 #include "engine/tree/fs_tree.h"
 
 namespace {
@@ -169,6 +171,69 @@ TEST(VersionTexts, TheSystemsVersionInFiveLines) {
     EXPECT_NE(text.find("\nPlatformId: 0\nCSDVersion: Linux "), std::string::npos) << text;
     EXPECT_EQ(text.back(), '\n');
     EXPECT_EQ(GetShell32MajorVersion(), 6);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FileVersionInfo, TheProgramsOwnBlock) {
+    CFileVersionInfo info;
+    const FixedFileInfo* fixed = info.OpenModule(nullptr);
+    ASSERT_NE(fixed, nullptr);
+    EXPECT_EQ(fixed->signature, 0xFEEF04BDu);
+    EXPECT_EQ(fixed->fileVersionMS, 0x00080000u);  // 8.0
+    EXPECT_EQ(fixed->fileVersionLS, 0u);           // .0.0
+    EXPECT_EQ(fixed->fileType, std::uint32_t(kVerTypeApplication));
+    std::vector<VersionBlock::Translation> table;
+    ASSERT_TRUE(info.GetTranslations(table));
+    EXPECT_EQ(table, (std::vector<VersionBlock::Translation>{{0x0409, 1200}}));
+    CString text;
+    ASSERT_TRUE(info.QueryString("040904b0", "InternalName", text));
+    EXPECT_EQ(U8(text), "Wendelkast");
+    EXPECT_FALSE(info.QueryString("040704b0", "InternalName", text));
+
+    std::uint32_t version = 0;
+    EXPECT_EQ(U8(GetProgramVersionText(&version)), "Wendelkast 8.0.0");
+    EXPECT_EQ(version, 8u);  // 8 + 0 x 256 + 0 x 65536
+    EXPECT_EQ(U8(GetProgramVersionText()), "Wendelkast 8.0.0");
+}
+
+TEST(FileVersionInfo, ALanguageFileHasItsOwnBlockAndOtherFilesNone) {
+    TempDir dir;
+    dir.WriteFile("KemDE.lang",
+                  "1201\t\"Erfolgreich beendet.\"\n"
+                  "version\n"
+                  "    file-version 1.2.3.4\n"
+                  "    product-version 8.0.0.0\n"
+                  "    strings 040704b0\n"
+                  "        ProductVersion \"8.0.0\"\n"
+                  "    end\n"
+                  "    translation 0x0407 1200\n"
+                  "end\n");
+    dir.WriteFile("strings-only.lang", "1201\t\"Erfolgreich beendet.\"\n");
+    dir.WriteFile("garbage.lang", "version\n  nonsense\n");
+    CFileVersionInfo info;
+    const FixedFileInfo* fixed = info.Open(dir.CPath("KemDE.lang"));
+    ASSERT_NE(fixed, nullptr);
+    EXPECT_EQ(fixed->fileVersionMS, 0x00010002u);
+    EXPECT_EQ(fixed->fileVersionLS, 0x00030004u);
+    EXPECT_EQ(fixed->productVersionMS, 0x00080000u);
+    std::vector<VersionBlock::Translation> table;
+    ASSERT_TRUE(info.GetTranslations(table));
+    EXPECT_EQ(table, (std::vector<VersionBlock::Translation>{{0x0407, 1200}}));
+    CString text;
+    EXPECT_TRUE(info.QueryString("040704B0", "productversion", text));
+    EXPECT_EQ(U8(text), "8.0.0");
+
+    for (const char* name : {"strings-only.lang", "garbage.lang", "missing.lang", ""}) {
+        EXPECT_EQ(info.Open(dir.CPath(name)), nullptr) << name;
+        EXPECT_EQ(info.Fixed(), nullptr) << name;  // the earlier block is gone
+        EXPECT_FALSE(info.GetTranslations(table)) << name;
+        EXPECT_TRUE(table.empty());
+        EXPECT_FALSE(info.QueryString("040704b0", "ProductVersion", text)) << name;
+    }
+    EXPECT_EQ(info.Open(CString::FromUtf8(GetProgramFolder().ToUtf8() + "app_tests")), nullptr);  // an executable
 }
 
 }  // namespace
