@@ -116,7 +116,17 @@ private:
     // once more.
     template <typename Op>
     bool WithWritableParent(const CString& path, const Op& op);
+    // After a failure with the last error set: true when it was a refusal and the parent of
+    // path lacked owner write and now has it (noted for Finish); else false with the last
+    // error access denied (or the failure's own when it was no refusal).
+    bool MakeParentWritable(const CString& path);
+    // Finish's directories noted for their final bits.
     void NoteDirectoryMode(const CString& path, std::uint32_t mode, bool overrideExisting);
+    // Every noted directory gets its bits, the deepest first; the list is emptied. false
+    // when any failed (each logged to logger when given).
+    bool SetFinalDirectoryModes(CLogger* logger);
+    // Logs the last error with path to logger (when given); always false.
+    static bool LogFailure(CLogger* logger, const CString& path);
     void StartTransferClock();
     bool Cancelled();
 
