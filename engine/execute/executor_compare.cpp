@@ -1,5 +1,4 @@
 #include <cstring>
-#include <optional>
 
 #include "engine/execute/sync_executor.h"
 #include "engine/execute/sync_executor_internal.h"
@@ -45,70 +44,47 @@ bool SyncExecutor::CompareContents(FSTreeNode& node, std::uint32_t itemValue, Er
                             r.left->GetSize());
         watcher_->EnterTransfer();
     }
-    enum class Outcome { Same, Different, Uncompared, Stop, Cancelled } outcome = Outcome::Uncompared;
-    for (;;) {
+    bool same = false;
+    const End end = Attempted(error, Asking::Comparison, [&](Failure& failure) {
         // One pass from opening both files; a failed read starts again from the opening,
         // so a retry never continues at an unknown position.
-        std::uint32_t step = 0;
-        const CString* failedPath = &leftPath;
-        std::optional<Outcome> result;
+        auto fail = [&](std::uint32_t step, const CString& path) {
+            failure = {step, GetLastError(), path};
+            return Attempt::Failed;
+        };
         std::unique_ptr<plat::File> left = fs_->OpenRead(leftPath);
-        std::unique_ptr<plat::File> right;
-        if (left) {
-            if (Cancelled()) result = Outcome::Cancelled;
-            else {
-                step = 1;
-                failedPath = &rightPath;
-                right = fs_->OpenRead(rightPath);
+        if (!left) return fail(0, leftPath);
+        if (Cancelled()) return Attempt::Cancelled;
+        std::unique_ptr<plat::File> right = fs_->OpenRead(rightPath);
+        if (!right) return fail(1, rightPath);
+        StartTransferClock();
+        if (Cancelled()) return Attempt::Cancelled;
+        std::uint64_t itemBytes = 0;
+        for (;;) {
+            std::size_t gotLeft = 0, gotRight = 0;
+            if (!ReadFull(*left, buffer_.get(), bufferSize_, gotLeft)) return fail(2, leftPath);
+            if (Cancelled()) return Attempt::Cancelled;
+            if (!ReadFull(*right, secondBuffer_.get(), bufferSize_, gotRight)) return fail(3, rightPath);
+            if (gotLeft == 0) {
+                same = gotRight == 0;
+                return Attempt::Ok;
             }
-        }
-        if (right && !result) {
-            StartTransferClock();
-            if (Cancelled()) result = Outcome::Cancelled;
-            std::uint64_t itemBytes = 0;
-            while (!result) {
-                std::size_t gotLeft = 0, gotRight = 0;
-                step = 2;
-                failedPath = &leftPath;
-                if (!ReadFull(*left, buffer_.get(), bufferSize_, gotLeft)) break;
-                if (Cancelled()) { result = Outcome::Cancelled; break; }
-                step = 3;
-                failedPath = &rightPath;
-                if (!ReadFull(*right, secondBuffer_.get(), bufferSize_, gotRight)) break;
-                if (gotLeft == 0) {
-                    result = gotRight == 0 ? Outcome::Same : Outcome::Different;
-                    break;
-                }
-                if (gotLeft != gotRight || std::memcmp(buffer_.get(), secondBuffer_.get(), gotLeft) != 0) {
-                    result = Outcome::Different;
-                    break;
-                }
-                itemBytes += gotLeft;
-                transferBytes_ += gotLeft;
-                if (watcher_) watcher_->Progress(itemBytes, Rate());
-                if (Cancelled()) result = Outcome::Cancelled;
+            if (gotLeft != gotRight || std::memcmp(buffer_.get(), secondBuffer_.get(), gotLeft) != 0) {
+                same = false;
+                return Attempt::Ok;
             }
+            itemBytes += gotLeft;
+            transferBytes_ += gotLeft;
+            if (watcher_) watcher_->Progress(itemBytes, Rate());
+            if (Cancelled()) return Attempt::Cancelled;
         }
-        if (result) {
-            if (*result != Outcome::Cancelled) retries_ = 0;
-            outcome = *result;
-            break;
-        }
-        ErrorInfo question;
-        question.Set(ERROR_CATEGORY_SYSTEM, GetLastError(), step, *failedPath);
-        left.reset();
-        right.reset();
-        const Answer answer = HandleFailure(question, error, true);
-        if (answer == Answer::Abort) { outcome = Outcome::Stop; break; }
-        if (answer == Answer::Ignore) { outcome = Outcome::Uncompared; break; }
-        if (Cancelled()) { outcome = Outcome::Cancelled; break; }
-    }
-    if (outcome == Outcome::Same) r.SetContentState(1);
-    if (outcome == Outcome::Different) r.SetContentState(2);
-    if (outcome == Outcome::Cancelled) error.Set(ERROR_CATEGORY_CANCELLED, 0, 0, nullptr);
+    });
+    // An abort answer stops the scan; an ignored failure leaves the entry uncompared.
+    if (end == End::Done) r.SetContentState(same ? 1 : 2);
+    if (end == End::Cancelled) error.Set(ERROR_CATEGORY_CANCELLED, 0, 0, nullptr);
     if (watcher_) {
         watcher_->LeaveTransfer();
         watcher_->ItemDone();
     }
-    return outcome != Outcome::Stop && outcome != Outcome::Cancelled;
+    return end != End::Aborted && end != End::Cancelled;
 }

@@ -34,7 +34,7 @@ SyncExecutor::End SyncExecutor::CopyDirectory(CopyJob& job, ErrorInfo& error) {
         // A file stands where the directory goes: it is deleted first (when it is still
         // the file the scan saw), then the directory is made.
         if (!MatchesStamp(job.targetPath, job.target, error)) return End::Changed;
-        const End e = Attempted(base + 1, job.targetPath, error, [&] {
+        const End e = AttemptedCall(base + 1, job.targetPath, error, [&] {
             return WithWritableParent(job.targetPath, [&] { return fs_->DeleteFile(job.targetPath); });
         });
         if (e != End::Done) return e;
@@ -46,7 +46,7 @@ SyncExecutor::End SyncExecutor::CopyDirectory(CopyJob& job, ErrorInfo& error) {
         // A source directory that could not be listed gives no template.
         const bool unlisted = (r.FG & (job.from == LEFT ? FG_LEFT_INACCESSIBLE : FG_RIGHT_INACCESSIBLE)) != 0;
         const std::uint32_t step = ownCopy_ ? 3 : (unlisted ? 106 : 105);
-        const End e = Attempted(step, job.targetPath, error, [&] {
+        const End e = AttemptedCall(step, job.targetPath, error, [&] {
             return WithWritableParent(job.targetPath, [&] {
                 if (!unlisted && fs_->CreateDirectoryFromTemplate(job.targetPath, job.sourcePath)) return true;
                 return fs_->CreateDirectory(job.targetPath);
@@ -67,30 +67,19 @@ SyncExecutor::End SyncExecutor::CopyFile(CopyJob& job, ErrorInfo& error) {
     const std::uint32_t base = ownCopy_ ? 0 : 100;
     job.sameKind = job.target && !job.target->IsDirectory();
     if (!ownCopy_ && (!job.target || job.sameKind)) return KernelCopyInPlace(job, error);
-    for (;;) {
-        Failure failure;
+    const End written = Attempted(error, Asking::Step, [&](Failure& failure) {
         const Attempt a = ownCopy_ ? WriteOwnTemporary(job, failure, error) : WriteSystemTemporary(job, failure, error);
-        if (a == Attempt::Ok) {
-            retries_ = 0;
-            break;
-        }
-        RemoveTemporary(job);
-        if (a == Attempt::Cancelled) return End::Cancelled;
-        if (a == Attempt::Changed) return End::Changed;
-        ErrorInfo question;
-        question.Set(ERROR_CATEGORY_SYSTEM, failure.code, failure.step, failure.path);
-        const Answer answer = HandleFailure(question, error, false);
-        if (answer == Answer::Abort) return End::Aborted;
-        if (answer == Answer::Ignore) return End::Ignored;
-        if (Cancelled()) return End::Cancelled;
-    }
+        if (a != Attempt::Ok) RemoveTemporary(job);
+        return a;
+    });
+    if (written != End::Done) return written;
     // The new file is complete beside the target and nothing of the old target has been
     // touched. It must still be what the scan saw; a target that was not there at the
     // scan is placed with a rename that does not replace.
     End e = End::Done;
     if (job.target && !MatchesStamp(job.targetPath, job.target, error)) e = End::Changed;
     if (e == End::Done && job.target && !job.sameKind) {
-        e = Attempted(base + 1, job.targetPath, error, [&] {
+        e = AttemptedCall(base + 1, job.targetPath, error, [&] {
             return WithWritableParent(job.targetPath, [&] { return fs_->RemoveDirectory(job.targetPath); });
         });
         if (e == End::Done) {
@@ -101,7 +90,7 @@ SyncExecutor::End SyncExecutor::CopyFile(CopyJob& job, ErrorInfo& error) {
     }
     if (e == End::Done) {
         const bool replace = job.target && job.sameKind;
-        e = Attempted(ownCopy_ ? 11 : 107, job.targetPath, error, [&] {
+        e = AttemptedCall(ownCopy_ ? 11 : 107, job.targetPath, error, [&] {
             return WithWritableParent(job.targetPath,
                                       [&] { return fs_->MoveFile(job.tempPath, job.targetPath, replace); });
         });
@@ -151,25 +140,19 @@ bool SyncExecutor::Copy(FSTreeNode& node, Side from, ErrorInfo& error) {
     if (end == End::Done) {
         // The new stamp comes from the final path. A failure here drops the pair (the
         // next scan sees the entry as new) but never touches the completed target.
-        for (;;) {
-            plat::FindData now;
-            if (fs_->GetFindData(job.targetPath, now)) {
-                retries_ = 0;
-                const FileStamp placed(now);
-                if (job.to == RIGHT) r.SetDatabaseStamps(*job.source, placed);
-                else r.SetDatabaseStamps(placed, *job.source);
-                r.ST = DONE;
-                break;
-            }
-            ErrorInfo question;
-            question.Set(ERROR_CATEGORY_SYSTEM, GetLastError(), ownCopy_ ? 12 : 108, job.targetPath);
-            const Answer answer = HandleFailure(question, error, false);
-            if (answer != Answer::Retry) {
-                r.DropDatabase();
-                r.ST = FAILED;
-                go = answer != Answer::Abort;
-                break;
-            }
+        plat::FindData now;
+        const End read = AttemptedCall(
+            ownCopy_ ? 12 : 108, job.targetPath, error, [&] { return fs_->GetFindData(job.targetPath, now); },
+            Asking::Uninterrupted);
+        if (read == End::Done) {
+            const FileStamp placed(now);
+            if (job.to == RIGHT) r.SetDatabaseStamps(*job.source, placed);
+            else r.SetDatabaseStamps(placed, *job.source);
+            r.ST = DONE;
+        } else {
+            r.DropDatabase();
+            r.ST = FAILED;
+            go = read != End::Aborted;
         }
     } else {
         // The database pair stays as it was unless the old target is gone or the new

@@ -24,24 +24,18 @@ SyncExecutor::End SyncExecutor::KernelCopyInPlace(CopyJob& job, ErrorInfo& error
         if (watcher_) watcher_->Progress(done, Rate());
         return !Cancelled();
     };
-    for (;;) {
+    return Attempted(error, Asking::Step, [&](Failure& failure) {
         StartTransferClock();
         if (WithWritableParent(job.targetPath,
                                [&] { return fs_->CopyFile(job.sourcePath, job.targetPath, progress, options); })) {
-            retries_ = 0;
             job.placed = true;
-            return End::Done;
+            return Attempt::Ok;
         }
-        const std::uint32_t code = GetLastError();
-        if (changed) return End::Changed;
-        if (Cancelled()) return End::Cancelled;
-        ErrorInfo question;
-        question.Set(ERROR_CATEGORY_SYSTEM, code, 104, job.sourcePath + u" >> " + job.targetPath);
-        const Answer answer = HandleFailure(question, error, false);
-        if (answer == Answer::Abort) return End::Aborted;
-        if (answer == Answer::Ignore) return End::Ignored;
-        if (Cancelled()) return End::Cancelled;
-    }
+        failure = {104, GetLastError(), job.sourcePath + u" >> " + job.targetPath};
+        if (changed) return Attempt::Changed;
+        if (Cancelled()) return Attempt::Cancelled;
+        return Attempt::Failed;
+    });
 }
 
 // The system copy over a directory of the same name: the platform's kernel copy writes

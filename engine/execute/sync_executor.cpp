@@ -114,7 +114,7 @@ std::uint32_t SyncExecutor::Rate() const {
     return static_cast<std::uint32_t>(transferBytes_ / seconds / 1000);
 }
 
-SyncExecutor::Answer SyncExecutor::HandleFailure(ErrorInfo& question, ErrorInfo& error, bool comparison) {
+SyncExecutor::Answer SyncExecutor::HandleFailure(ErrorInfo& question, ErrorInfo& error, Asking asking) {
     StartTransferClock();
     if (retryDelay_ != 0 && retries_ < retryLimit_) {
         ++retries_;
@@ -123,7 +123,7 @@ SyncExecutor::Answer SyncExecutor::HandleFailure(ErrorInfo& question, ErrorInfo&
     }
     retries_ = 0;
     const int answer = watcher_ ? watcher_->Ask(&question) : WATCHER_ANSWER_ABORT;
-    if (comparison) {
+    if (asking == Asking::Comparison) {
         // The scan's reading: 1 stops the scan; 0, 2 and 4 leave this entry uncompared.
         if (answer == WATCHER_ANSWER_ABORT) { error = question; return Answer::Abort; }
         if (answer == 0 || answer == 2 || answer == WATCHER_ANSWER_IGNORE) { error = question; return Answer::Ignore; }
@@ -216,28 +216,24 @@ bool SyncExecutor::Delete(FSTreeNode& node, Side side, ErrorInfo& error) {
         r.ST = FAILED;
     } else {
         const bool directory = stamp->IsDirectory();
-        for (;;) {
+        const End end = Attempted(error, Asking::Uninterrupted, [&](Failure& failure) {
             if (watcher_) watcher_->EnterTransfer();
             const bool ok = WithWritableParent(path, [&] {
                 return directory ? fs_->RemoveDirectory(path) : fs_->DeleteFile(path);
             });
-            const std::uint32_t code = GetLastError();
+            failure = {0, GetLastError(), path};
             if (watcher_) watcher_->LeaveTransfer();
-            if (ok) {
-                retries_ = 0;
-                // A directory made writable for its contents' removal is gone now.
-                if (directory) directoryModes_.erase(path);
-                r.DropDatabase();
-                r.ST = DONE;
-                break;
-            }
+            if (ok) return Attempt::Ok;
             r.ST = FAILED;
-            ErrorInfo question;
-            question.Set(ERROR_CATEGORY_SYSTEM, code, 0, path);
-            const Answer answer = HandleFailure(question, error, false);
-            if (answer == Answer::Abort) { go = false; break; }
-            if (answer == Answer::Ignore) break;
+            return Attempt::Failed;
+        });
+        if (end == End::Done) {
+            // A directory made writable for its contents' removal is gone now.
+            if (directory) directoryModes_.erase(path);
+            r.DropDatabase();
+            r.ST = DONE;
         }
+        go = end != End::Aborted;
     }
     if (watcher_) watcher_->ItemDone();
     return go;

@@ -81,8 +81,13 @@ private:
     enum class Answer { Retry, Ignore, Abort };
     // How a copy ended: Changed = the disk no longer matches the scan (nothing touched).
     enum class End { Done, Cancelled, Aborted, Ignored, Changed };
-    // One attempt at writing the temporary file.
+    // One attempt at a step: Failed is asked about; Cancelled and Changed end the step
+    // without a question.
     enum class Attempt { Ok, Failed, Cancelled, Changed };
+    // How Attempted reads the answers, and whether a retry answer is followed by a look
+    // at the cancel: Step polls it; Uninterrupted (a delete, the new stamp of a copy) does
+    // not; Comparison polls it and reads the answers as the scan does.
+    enum class Asking { Step, Uninterrupted, Comparison };
     struct Failure {
         std::uint32_t step = 0;
         std::uint32_t code = 0;
@@ -101,13 +106,22 @@ private:
     bool SourceUnchanged(CopyJob& job, std::uint64_t bytesRead, bool counted, ErrorInfo& error);
     void RemoveTemporary(CopyJob& job);
     std::uint32_t NextTemporaryNumber();
+    // The one loop of asking and retrying: runs attempt (Attempt(Failure&), which fills
+    // the Failure when it returns Failed) until it is Ok (Done), ends without a question
+    // (Cancelled, Changed), or its failure is answered with abort (Aborted) or ignore
+    // (Ignored); the answer's question is then in error.
     template <typename Op>
-    End Attempted(std::uint32_t step, const CString& shownPath, ErrorInfo& error, const Op& op);
+    End Attempted(ErrorInfo& error, Asking asking, const Op& attempt);
+    // Attempted over one call: op() true is success; a failure is asked about with step,
+    // the last error and shownPath.
+    template <typename Op>
+    End AttemptedCall(std::uint32_t step, const CString& shownPath, ErrorInfo& error, const Op& op,
+                      Asking asking = Asking::Step);
 
-    // After a failed step: one silent retry after the delay when allowed, else the
-    // question; the question is copied into error when the answer ends the item.
-    // comparison: the scan's reading of the answers.
-    Answer HandleFailure(ErrorInfo& question, ErrorInfo& error, bool comparison);
+    // After a failed step (for Attempted only): one silent retry after the delay when
+    // allowed, else the question; the question is copied into error when the answer ends
+    // the item.
+    Answer HandleFailure(ErrorInfo& question, ErrorInfo& error, Asking asking);
     // Does the entry on disk at path still match the stamp the scan saw? false sets error
     // (category 2, ERRCODE_CHANGED_SINCE_SCAN, text = path).
     bool MatchesStamp(const CString& path, const FileStamp* stamp, ErrorInfo& error);

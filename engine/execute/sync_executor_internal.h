@@ -37,23 +37,33 @@ struct SyncExecutor::CopyJob {
     bool placed = false;         // the new entry is at the target path
 };
 
-// Runs op until it succeeds, or the failure is answered with abort or ignore, or the run
-// is cancelled.
 template <typename Op>
-SyncExecutor::End SyncExecutor::Attempted(std::uint32_t step, const CString& shownPath, ErrorInfo& error,
-                                          const Op& op) {
+SyncExecutor::End SyncExecutor::Attempted(ErrorInfo& error, Asking asking, const Op& attempt) {
     for (;;) {
-        if (op()) {
-            retries_ = 0;
-            return End::Done;
+        Failure failure;
+        switch (attempt(failure)) {
+            case Attempt::Ok: retries_ = 0; return End::Done;
+            case Attempt::Cancelled: return End::Cancelled;
+            case Attempt::Changed: return End::Changed;
+            case Attempt::Failed: break;
         }
         ErrorInfo question;
-        question.Set(ERROR_CATEGORY_SYSTEM, GetLastError(), step, shownPath);
-        const Answer answer = HandleFailure(question, error, false);
+        question.Set(ERROR_CATEGORY_SYSTEM, failure.code, failure.step, failure.path);
+        const Answer answer = HandleFailure(question, error, asking);
         if (answer == Answer::Abort) return End::Aborted;
         if (answer == Answer::Ignore) return End::Ignored;
-        if (Cancelled()) return End::Cancelled;
+        if (asking != Asking::Uninterrupted && Cancelled()) return End::Cancelled;
     }
+}
+
+template <typename Op>
+SyncExecutor::End SyncExecutor::AttemptedCall(std::uint32_t step, const CString& shownPath, ErrorInfo& error,
+                                              const Op& op, Asking asking) {
+    return Attempted(error, asking, [&](Failure& failure) {
+        if (op()) return Attempt::Ok;
+        failure = {step, GetLastError(), shownPath};
+        return Attempt::Failed;
+    });
 }
 
 template <typename Op>
