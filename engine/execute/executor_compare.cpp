@@ -22,9 +22,7 @@ bool ReadFull(plat::File& file, std::uint8_t* buffer, std::size_t n, std::size_t
 }  // namespace
 
 bool SyncExecutor::CompareContents(FSTreeNode& node, std::uint32_t itemValue, ErrorInfo& error) {
-    itemValue_ = itemValue;
-    node_ = &node;
-    record_ = &node.record;
+    StartEntry(node, itemValue);
     CSyncRecord& r = node.record;
     if (!r.left || !r.right) return true;
     if (r.left->IsDirectory() && r.right->IsDirectory()) {
@@ -48,23 +46,22 @@ bool SyncExecutor::CompareContents(FSTreeNode& node, std::uint32_t itemValue, Er
     const End end = Attempted(error, Asking::Comparison, [&](Failure& failure) {
         // One pass from opening both files; a failed read starts again from the opening,
         // so a retry never continues at an unknown position.
-        auto fail = [&](std::uint32_t step, const CString& path) {
-            failure = {step, GetLastError(), path};
-            return Attempt::Failed;
-        };
         std::unique_ptr<plat::File> left = fs_->OpenRead(leftPath);
-        if (!left) return fail(0, leftPath);
+        if (!Stepped(left != nullptr, {0, 0}, 0, leftPath, failure)) return Attempt::Failed;
         if (Cancelled()) return Attempt::Cancelled;
         std::unique_ptr<plat::File> right = fs_->OpenRead(rightPath);
-        if (!right) return fail(1, rightPath);
+        if (!Stepped(right != nullptr, {0, 1}, 1, rightPath, failure)) return Attempt::Failed;
         StartTransferClock();
         if (Cancelled()) return Attempt::Cancelled;
         std::uint64_t itemBytes = 0;
         for (;;) {
             std::size_t gotLeft = 0, gotRight = 0;
-            if (!ReadFull(*left, buffer_.get(), bufferSize_, gotLeft)) return fail(2, leftPath);
+            if (!Stepped(ReadFull(*left, buffer_.get(), bufferSize_, gotLeft), {itemBytes, 2}, 2, leftPath, failure))
+                return Attempt::Failed;
             if (Cancelled()) return Attempt::Cancelled;
-            if (!ReadFull(*right, secondBuffer_.get(), bufferSize_, gotRight)) return fail(3, rightPath);
+            if (!Stepped(ReadFull(*right, secondBuffer_.get(), bufferSize_, gotRight), {itemBytes, 3}, 3, rightPath,
+                         failure))
+                return Attempt::Failed;
             if (gotLeft == 0) {
                 same = gotRight == 0;
                 return Attempt::Ok;

@@ -7,12 +7,10 @@ using executor::kPermissionBits;
 // The own copy: the read/write loop into a fresh temporary file, then the source's times
 // and permission bits on it.
 SyncExecutor::Attempt SyncExecutor::WriteOwnTemporary(CopyJob& job, Failure& failure, ErrorInfo& error) {
-    auto fail = [&](std::uint32_t step, const CString& path) {
-        failure = {step, GetLastError(), path};
-        return Attempt::Failed;
-    };
+    // The steps in the order an attempt passes them (StepPoint's order at a byte count).
+    enum : std::uint32_t { kOpen, kCreate, kRead, kWrite, kTimesAndMode, kCloseTarget, kCloseSource };
     std::unique_ptr<plat::File> source = fs_->OpenRead(job.sourcePath);
-    if (!source) return fail(4, job.sourcePath);
+    if (!Stepped(source != nullptr, {0, kOpen}, 4, job.sourcePath, failure)) return Attempt::Failed;
     if (Cancelled()) return Attempt::Cancelled;
     std::unique_ptr<plat::File> target;
     CString temp;
@@ -20,17 +18,19 @@ SyncExecutor::Attempt SyncExecutor::WriteOwnTemporary(CopyJob& job, Failure& fai
         target = fs_->CreateTemporaryBeside(job.targetPath, temp);
         return target != nullptr;
     });
-    if (!created) return fail(5, job.targetPath);
+    if (!Stepped(created, {0, kCreate}, 5, job.targetPath, failure)) return Attempt::Failed;
     job.tempPath = temp;
     StartTransferClock();
     if (Cancelled()) return Attempt::Cancelled;
     std::uint64_t itemBytes = 0;
     for (;;) {
         std::size_t got = 0;
-        if (!source->Read(buffer_.get(), bufferSize_, got)) return fail(7, job.sourcePath);
+        if (!Stepped(source->Read(buffer_.get(), bufferSize_, got), {itemBytes, kRead}, 7, job.sourcePath, failure))
+            return Attempt::Failed;
         if (Cancelled()) return Attempt::Cancelled;
         if (got == 0) break;
-        if (!target->Write(buffer_.get(), got)) return fail(8, job.targetPath);
+        if (!Stepped(target->Write(buffer_.get(), got), {itemBytes, kWrite}, 8, job.targetPath, failure))
+            return Attempt::Failed;
         itemBytes += got;
         transferBytes_ += got;
         if (watcher_) watcher_->Progress(itemBytes, Rate());
@@ -38,13 +38,13 @@ SyncExecutor::Attempt SyncExecutor::WriteOwnTemporary(CopyJob& job, Failure& fai
     }
     if (!SourceUnchanged(job, itemBytes, true, error)) return Attempt::Changed;
     const FileStamp& s = *job.source;
-    if (!target->SetTimes(&s.creationTime, &s.lastAccessTime, &s.lastWriteTime) ||
-        !target->SetMode(job.sourceNow.mode & kPermissionBits))
-        return fail(6, job.targetPath);
+    const bool stamped = target->SetTimes(&s.creationTime, &s.lastAccessTime, &s.lastWriteTime) &&
+                         target->SetMode(job.sourceNow.mode & kPermissionBits);
+    if (!Stepped(stamped, {itemBytes, kTimesAndMode}, 6, job.targetPath, failure)) return Attempt::Failed;
     if (Cancelled()) return Attempt::Cancelled;
-    if (!target->Close()) return fail(9, job.targetPath);
+    if (!Stepped(target->Close(), {itemBytes, kCloseTarget}, 9, job.targetPath, failure)) return Attempt::Failed;
     if (Cancelled()) return Attempt::Cancelled;
-    if (!source->Close()) return fail(10, job.sourcePath);
+    if (!Stepped(source->Close(), {itemBytes, kCloseSource}, 10, job.sourcePath, failure)) return Attempt::Failed;
     if (Cancelled()) return Attempt::Cancelled;
     return Attempt::Ok;
 }

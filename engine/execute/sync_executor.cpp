@@ -68,6 +68,7 @@ void SyncExecutor::Init(const CString& leftRoot, const CString& rightRoot, Watch
     retryDelay_ = retryDelayMs;
     retryLimit_ = 1;
     retries_ = 0;
+    failedAt_ = StepPoint();
     ownCopy_ = ownCopy;
     node_ = nullptr;
     record_ = nullptr;
@@ -134,6 +135,16 @@ SyncExecutor::Answer SyncExecutor::HandleFailure(ErrorInfo& question, ErrorInfo&
     return Answer::Retry;
 }
 
+bool SyncExecutor::Stepped(bool ok, StepPoint at, std::uint32_t step, const CString& path, Failure& failure) {
+    if (!ok) {
+        failure = {step, GetLastError(), path};
+        failedAt_ = at;
+    } else if (at >= failedAt_) {
+        retries_ = 0;
+    }
+    return ok;
+}
+
 bool SyncExecutor::MatchesStamp(const CString& path, const FileStamp* stamp, ErrorInfo& error) {
     plat::FindData fd;
     bool same = stamp && fs_->GetFindData(path, fd);
@@ -154,10 +165,16 @@ bool SyncExecutor::MatchesStamp(const CString& path, const FileStamp* stamp, Err
 // ---------------------------------------------------------------------------------------
 // One job
 
-bool SyncExecutor::Run(FSTreeNode& node, std::uint32_t itemValue, ErrorInfo& error) {
+void SyncExecutor::StartEntry(FSTreeNode& node, std::uint32_t itemValue) {
     itemValue_ = itemValue;
     node_ = &node;
     record_ = &node.record;
+    retries_ = 0;
+    failedAt_ = StepPoint();
+}
+
+bool SyncExecutor::Run(FSTreeNode& node, std::uint32_t itemValue, ErrorInfo& error) {
+    StartEntry(node, itemValue);
     if (Cancelled()) {
         error.Set(ERROR_CATEGORY_CANCELLED, 0, 0, nullptr);
         return false;

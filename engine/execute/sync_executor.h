@@ -93,6 +93,14 @@ private:
         std::uint32_t code = 0;
         CString path;
     };
+    // Where a step lies in an attempt that starts again from its first step when it is
+    // retried (the own copy, the comparison): the item's bytes done before it, then its
+    // place among the steps at that count.
+    struct StepPoint {
+        std::uint64_t bytes = 0;
+        std::uint32_t order = 0;
+        auto operator<=>(const StepPoint&) const = default;
+    };
 
     bool Delete(FSTreeNode& node, Side side, ErrorInfo& error);
     bool Copy(FSTreeNode& node, Side from, ErrorInfo& error);
@@ -122,6 +130,13 @@ private:
     // allowed, else the question; the question is copied into error when the answer ends
     // the item.
     Answer HandleFailure(ErrorInfo& question, ErrorInfo& error, Asking asking);
+    // A step's outcome in an attempt that starts again from its first step. A success at
+    // or beyond the point of the entry's last failure is progress and restarts the count
+    // of automatic retries; one before it only replays what an earlier attempt did. A
+    // failure fills failure (step, the last error, path) and becomes that point. Returns ok.
+    bool Stepped(bool ok, StepPoint at, std::uint32_t step, const CString& path, Failure& failure);
+    // The start of an entry: no automatic retry made, no failure point.
+    void StartEntry(FSTreeNode& node, std::uint32_t itemValue);
     // Does the entry on disk at path still match the stamp the scan saw? false sets error
     // (category 2, ERRCODE_CHANGED_SINCE_SCAN, text = path).
     bool MatchesStamp(const CString& path, const FileStamp* stamp, ErrorInfo& error);
@@ -154,6 +169,7 @@ private:
     std::uint32_t retryDelay_ = 0;
     std::uint32_t retryLimit_ = 1;
     std::uint32_t retries_ = 0;  // automatic retries since the last success or question
+    StepPoint failedAt_;         // the entry's last failure in an attempt that starts over
     std::unique_ptr<std::uint8_t[]> buffer_;
     std::unique_ptr<std::uint8_t[]> secondBuffer_;
     std::uint32_t bufferSize_ = 0;

@@ -333,6 +333,85 @@ TEST_F(ExecuteTest, AutomaticRetryAndAnswers) {
     }
 }
 
+// The automatic retry is counted since the last successful step: a retried attempt that
+// gets past the step that failed has made progress, so a later step's first failure is
+// retried silently too. Replaying the steps before the failure (a retried copy starts
+// again from opening the source) is no progress: a step that fails again is asked about.
+TEST_F(ExecuteTest, AutomaticRetryCountsFromTheLastSuccessfulStep) {
+    struct Case {
+        const char* name;
+        bool ownCopy;
+        std::function<void(plat::FaultFileSystem&)> faults;
+        std::size_t questions;
+        SyncStatus status;
+    };
+    const Case cases[] = {
+        {"a read fails once, then a write once", true,
+         [](plat::FaultFileSystem& fs) {
+             fs.FailOn(FsOp::FileRead, u"/L/f.bin", win32::ERROR_IO_DEVICE);
+             fs.FailOn(FsOp::FileWrite, u"/R/f.bin", win32::ERROR_IO_DEVICE);
+         },
+         0, DONE},
+        {"the temporary file fails once, then the rename once", true,
+         [](plat::FaultFileSystem& fs) {
+             fs.FailOn(FsOp::CreateTemporaryBeside, u"/R/f.bin", win32::ERROR_IO_DEVICE);
+             fs.FailOn(FsOp::MoveFile, u"/R/f.bin", win32::ERROR_IO_DEVICE);
+         },
+         0, DONE},
+        {"the system copy fails once, then the new stamp once", false,
+         [](plat::FaultFileSystem& fs) {
+             fs.FailOn(FsOp::CopyFile, u"/L/f.bin", win32::ERROR_IO_DEVICE);
+             fs.FailOn(FsOp::GetFindData, u"/R/f.bin", win32::ERROR_IO_DEVICE);
+         },
+         0, DONE},
+        {"a full disk fails the same write again", true,
+         [](plat::FaultFileSystem& fs) { fs.FailWriteAfter(u"/R/f.bin", 5000, win32::ERROR_DISK_FULL); }, 1, FAILED},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Sides t;
+        t.prefs.ownCopy = c.ownCopy;
+        t.prefs.retryDelay = 1;
+        t.prefs.bufferSize = 4096;
+        t.mem.AddFile(u"/L/f.bin", Pattern(10000));
+        FSTreeNode* node = t.Plan().Entry("f.bin", CP_M);
+        c.faults(t.fs);
+        t.watcher.answers = {WATCHER_ANSWER_IGNORE};
+        t.Execute();
+        EXPECT_EQ(t.watcher.Questions().size(), c.questions);
+        EXPECT_EQ(node->record.ST, c.status);
+        if (c.status == DONE) {
+            EXPECT_TRUE(t.mem.ReadAll(u"/R/f.bin") == Pattern(10000));
+        }
+        EXPECT_FALSE(t.HasTemporary());
+    }
+}
+
+// An entry whose silent retry was not followed by a success or a question (it found the
+// disk changed) leaves the next entry its own silent retry.
+TEST_F(ExecuteTest, EveryEntryHasItsOwnAutomaticRetry) {
+    prefs.retryDelay = 1;
+    mem.AddFile(u"/L/a.txt", "a");
+    mem.AddFile(u"/L/b.txt", "b");
+    FSTreeNode* a = Plan().Entry("a.txt", CP_M);
+    FSTreeNode* b = Plan().Entry("b.txt", CP_M);
+    fs.FailOn(FsOp::CopyFile, u"/L/a.txt", win32::ERROR_IO_DEVICE);
+    fs.FailOn(FsOp::CopyFile, u"/L/b.txt", win32::ERROR_IO_DEVICE);
+    // The user edits a.txt while its copy waits for the retry.
+    int copiesOfA = 0;
+    fs.SetCallHook([&](FsOp op, const CString& path) {
+        if (op == FsOp::CopyFile && path == u"/L/a.txt" && ++copiesOfA == 2)
+            Rewrite(mem, u"/L/a.txt", "edited during the copy", kLater);
+    });
+    EXPECT_EQ(Execute(), RUN_FINISHED_WITH_ERRORS);
+    fs.SetCallHook({});
+    EXPECT_TRUE(watcher.Questions().empty());
+    EXPECT_EQ(a->record.ST, FAILED);
+    EXPECT_EQ(b->record.ST, DONE);
+    EXPECT_EQ(Read(u"/R/a.txt"), "(none)");
+    EXPECT_EQ(Read(u"/R/b.txt"), "b");
+}
+
 // A write that fails part way and is retried starts the file again: the target is
 // byte for byte the source, not the source with a repeated piece.
 TEST_F(ExecuteTest, RetryAfterAPartialWriteGivesAnIdenticalTarget) {
@@ -571,6 +650,26 @@ TEST_F(ExecuteTest, CompareContentsRetryStartsOver) {
     watcher.watcher.End();
     EXPECT_EQ(node->record.GetContentState(), CONTENT_EQUAL);
     EXPECT_EQ(fs.CallCount(FsOp::OpenRead), 4u);
+}
+
+// A comparison whose left read fails once and whose right read then fails once is
+// retried silently both times: the second failure came after a successful step.
+TEST_F(ExecuteTest, CompareContentsRetriesEachNewFailureSilently) {
+    const std::string data = Pattern(5000);
+    mem.AddFile(u"/L/f", data);
+    mem.AddFile(u"/R/f", data);
+    FSTreeNode* node = Plan().Entry("f", EQUAL);
+    fs.FailOn(FsOp::FileRead, u"/L/f", win32::ERROR_IO_DEVICE);
+    fs.FailOn(FsOp::FileRead, u"/R/f", win32::ERROR_IO_DEVICE);
+    SyncExecutor executor(&fs);
+    executor.Init(u"/L/", u"/R/", &watcher.watcher, 1000, 1, false);
+    watcher.watcher.Begin(0);
+    ErrorInfo error;
+    EXPECT_TRUE(executor.CompareContents(*node, 0, error));
+    watcher.watcher.End();
+    EXPECT_TRUE(watcher.Questions().empty());
+    EXPECT_FALSE(error.IsSet());
+    EXPECT_EQ(node->record.GetContentState(), CONTENT_EQUAL);
 }
 
 }  // namespace
