@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <vector>
 
 #include "engine/execute/sync_executor.h"
@@ -9,10 +8,6 @@
 #include "engine/watcher.h"
 
 namespace {
-
-// Copy buffers beyond this are taken as a mistyped setting, not as a wish to allocate
-// gigabytes per run.
-constexpr int kLargestBuffer = 64 << 20;
 
 // The weight of the run for the progress: one per pending entry plus the bytes to copy.
 std::uint64_t PendingWeight(const CSyncDataBase& database) {
@@ -37,9 +32,7 @@ RunResult CSyncDataBase::Execute(Proxy& selection, Watcher& watcher) {
     const int retryDelay = prefs.GetAutoRetryDelayOnError();
     const int bufferSize = prefs.GetCopyBufferSize();
     SyncExecutor executor(&GetFileSystem());
-    executor.Init(leftRoot, rightRoot, &watcher,
-                  static_cast<std::uint32_t>(std::clamp(bufferSize, 0, kLargestBuffer)),
-                  static_cast<std::uint32_t>(std::max(retryDelay, 0)), ownCopy);
+    executor.Init(leftRoot, rightRoot, &watcher, bufferSize, retryDelay, ownCopy);
 
     watcher.Begin(PendingWeight(*this));
     bool stopped = false;

@@ -181,8 +181,8 @@ int CSyncDataBase::CompareAllContents(Watcher* watcher) {
     if (logger && GetPhaseTitle(2) != 0) logger->LogInfo(GetPhaseTitle(2));
     const Core::Preferences& preferences = GetPreferences();
     SyncExecutor executor(&GetFileSystem());
-    executor.Init(leftRoot, rightRoot, watcher, static_cast<std::uint32_t>(preferences.GetCopyBufferSize()),
-                  static_cast<std::uint32_t>(preferences.GetAutoRetryDelayOnError()), preferences.GetCopyTraditional());
+    executor.Init(leftRoot, rightRoot, watcher, preferences.GetCopyBufferSize(), preferences.GetAutoRetryDelayOnError(),
+                  preferences.GetCopyTraditional());
 
     // Entries marked as not synchronisable (links, special files ...) are never opened.
     // Returns false on a cancel.

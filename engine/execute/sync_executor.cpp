@@ -1,6 +1,8 @@
 #include "engine/execute/sync_executor.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <random>
 #include <thread>
 
@@ -58,14 +60,17 @@ SyncExecutor::SyncExecutor(plat::FileSystem* fs) : fs_(fs ? fs : &plat::PosixFs(
 SyncExecutor::~SyncExecutor() = default;
 
 void SyncExecutor::Init(const CString& leftRoot, const CString& rightRoot, Watcher* watcher,
-                        std::uint32_t bufferSize, std::uint32_t retryDelayMs, bool ownCopy) {
+                        std::int64_t bufferSize, std::int64_t retryDelayMs, bool ownCopy) {
     buffer_.reset();
     secondBuffer_.reset();
     leftRoot_ = leftRoot;
     rightRoot_ = rightRoot;
     watcher_ = watcher;
-    bufferSize_ = bufferSize == 0 ? kDefaultBufferSize : bufferSize;
-    retryDelay_ = retryDelayMs;
+    // Both come from settings a user can type (and the scan passes them on as well as the
+    // execution), so they are bounded here for every caller.
+    bufferSize_ = bufferSize <= 0 ? kDefaultBufferSize
+                                  : static_cast<std::uint32_t>(std::min<std::int64_t>(bufferSize, kLargestBufferSize));
+    retryDelay_ = static_cast<std::uint32_t>(std::clamp<std::int64_t>(retryDelayMs, 0, UINT32_MAX));
     retryLimit_ = 1;
     retries_ = 0;
     failedAt_ = StepPoint();

@@ -31,8 +31,10 @@ class Watcher;
 
 class SyncExecutor {
 public:
-    // Default buffer size when the preferences say 0.
+    // The buffer of a size of 0 or less, and the largest buffer: a size beyond it is
+    // taken as a mistyped setting, not as a wish to allocate gigabytes per run.
     static constexpr std::uint32_t kDefaultBufferSize = 262144;
+    static constexpr std::uint32_t kLargestBufferSize = 64u << 20;
     // Seconds since 1970; tests replace it to control the transfer rate.
     using Clock = std::uint64_t (*)();
 
@@ -42,12 +44,14 @@ public:
     SyncExecutor(const SyncExecutor&) = delete;
     SyncExecutor& operator=(const SyncExecutor&) = delete;
 
-    // Frees both buffers and allocates the buffer anew; bufferSize 0 means 262144.
+    // Frees both buffers and allocates the buffer anew. Takes any setting as it stands
+    // and bounds it: a bufferSize of 0 or less gives kDefaultBufferSize, one above
+    // kLargestBufferSize that size; a negative retryDelayMs is 0 (no automatic retry).
     // The roots are absolute and end in '/'. ownCopy true: files are copied by the
     // read/write loop; false: by the platform's kernel copy. Forgets the directories
     // noted for Finish.
-    void Init(const CString& leftRoot, const CString& rightRoot, Watcher* watcher, std::uint32_t bufferSize,
-              std::uint32_t retryDelayMs, bool ownCopy);
+    void Init(const CString& leftRoot, const CString& rightRoot, Watcher* watcher, std::int64_t bufferSize,
+              std::int64_t retryDelayMs, bool ownCopy);
 
     // One job of the plan: the entry of node, whose index in the Proxy is itemValue. Sets
     // the record's ST and keeps its database pair in step with the disk. false: the run
@@ -68,7 +72,9 @@ public:
     std::uint32_t Rate() const;
 
     void SetClock(Clock clock) { clock_ = clock; }
+    // What Init made of its buffer size and retry delay.
     std::uint32_t BufferSize() const { return bufferSize_; }
+    std::uint32_t RetryDelay() const { return retryDelay_; }
     bool OwnCopy() const { return ownCopy_; }
 
     // The side a path is built for.

@@ -412,6 +412,55 @@ TEST_F(ExecuteTest, EveryEntryHasItsOwnAutomaticRetry) {
     EXPECT_EQ(Read(u"/R/b.txt"), "b");
 }
 
+// Init bounds what any caller gives it: a buffer size of 0 or less is the default, one
+// above 64 MiB is 64 MiB, a negative retry delay is none. Copies and comparisons work
+// with the bounded buffer, and a failure is asked about at once.
+TEST_F(ExecuteTest, InitBoundsTheBufferSizeAndTheRetryDelay) {
+    struct Case {
+        std::int64_t bufferSize, retryDelay;
+        std::uint32_t effectiveBuffer, effectiveDelay;
+    };
+    const Case cases[] = {
+        {1000000000, -1, 64u << 20, 0},
+        {-1, -5000, SyncExecutor::kDefaultBufferSize, 0},
+        {0, 0, SyncExecutor::kDefaultBufferSize, 0},
+        {4096, 1, 4096, 1},
+    };
+    const std::string data = Pattern(600000);  // more than the default buffer holds
+    for (const Case& c : cases) {
+        for (const bool ownCopy : {true, false}) {
+            SCOPED_TRACE(std::to_string(c.bufferSize) + " bytes, " + std::to_string(c.retryDelay) + " ms" +
+                         (ownCopy ? " (own copy)" : " (system copy)"));
+            Sides t;
+            t.mem.AddFile(u"/L/f.bin", data);
+            t.mem.AddFile(u"/L/same.bin", data);
+            t.mem.AddFile(u"/R/same.bin", data);
+            t.mem.AddFile(u"/R/gone.txt", "x");
+            FSTreeNode* copied = t.Plan().Entry("f.bin", CP_M);
+            FSTreeNode* compared = t.Plan().Entry("same.bin", EQUAL);
+            FSTreeNode* deleted = t.Plan().Entry("gone.txt", DEL_S);
+            SyncExecutor executor(&t.fs);
+            executor.Init(u"/L/", u"/R/", &t.watcher.watcher, c.bufferSize, c.retryDelay, ownCopy);
+            ASSERT_EQ(executor.BufferSize(), c.effectiveBuffer);
+            ASSERT_EQ(executor.RetryDelay(), c.effectiveDelay);
+            t.watcher.watcher.Begin(0);
+            ErrorInfo error;
+            EXPECT_TRUE(executor.Run(*copied, 0, error));
+            EXPECT_EQ(copied->record.ST, DONE);
+            EXPECT_TRUE(t.mem.ReadAll(u"/R/f.bin") == data);
+            EXPECT_TRUE(executor.CompareContents(*compared, 0, error));
+            EXPECT_EQ(compared->record.GetContentState(), CONTENT_EQUAL);
+            // Without a delay the first failure is a question.
+            t.fs.FailOn(FsOp::DeleteFile, u"/R/gone.txt", win32::ERROR_ACCESS_DENIED);
+            t.watcher.answers = {3};
+            EXPECT_TRUE(executor.Run(*deleted, 1, error));
+            EXPECT_EQ(t.watcher.Questions().size(), c.effectiveDelay == 0 ? 1u : 0u);
+            EXPECT_EQ(deleted->record.ST, DONE);
+            t.watcher.watcher.End();
+        }
+    }
+}
+
 // A write that fails part way and is retried starts the file again: the target is
 // byte for byte the source, not the source with a repeated piece.
 TEST_F(ExecuteTest, RetryAfterAPartialWriteGivesAnIdenticalTarget) {

@@ -176,6 +176,28 @@ const std::vector<Case> kCases = {
        .plan = {{"a", UPDATE_D}},
        .left = {{"a", "1"}}},
       {.plan = {}, .left = {{"a", "1"}}}}},
+    // Settings out of range reach the scan's comparison and the execution bounded: a
+    // buffer of 10^9 bytes or of -1 bytes, a negative retry delay.
+    {"CopySettingsOutOfRangeStillCompareAndCopy",
+     {{"a", "1"}},
+     {{.change =
+           [](Pair& p) {
+               p.settings.copyBufferSize = 1000000000;
+               p.settings.retryDelay = -1;
+               p.left.Touch("a", T(30));
+               p.left.Write("b", "new", T(10));
+           },
+       .options = {.contents = true},
+       .plan = {{"a", UPDATE_D}, {"b", CP_M}},
+       .left = {{"a", "1"}, {"b", "new"}}},
+      {.change =
+           [](Pair& p) {
+               p.settings.copyBufferSize = -1;
+               p.left.Write("a", "2", T(40));
+           },
+       .options = {.contents = true},
+       .plan = {{"a", CP_M}},
+       .left = {{"a", "2"}, {"b", "new"}}}}},
     {"TimeWithinAndBeyondTheTolerance",
      {{"a", "1"}, {"b", "1"}},
      {{.change =
