@@ -25,6 +25,7 @@ void CSyncDataBase::Clear() {
     rootsValid = 0;
     scanValid = 0;
     contentsCompared = 0;
+    testPatternScan = 0;
     commandHistory.Clear();
     blobStore.Clear();
     protectionFilters.Clear();  // before the nodes: it unbinds from the records
@@ -37,6 +38,7 @@ void CSyncDataBase::Clear() {
 }
 
 void CSyncDataBase::ClearTree(Proxy& proxy) {
+    testPatternScan = 0;
     protectionFilters.ClearMatches();
     DeleteAllNodes();
     proxy.Clear();

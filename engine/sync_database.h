@@ -152,8 +152,13 @@ public:
     // first, contents before their directories, then the rest, directories before their
     // contents; entries already DONE or SKIPPED are passed over. Clears the command
     // history, reports through watcher, logs every entry's error, unmarks the entries and
-    // flushes both roots' file systems before it returns.
+    // flushes both roots' file systems before it returns. A plan of a generated test tree
+    // (IsTestPatternPlan) is refused: an error is logged, nothing is touched, and the
+    // result is RUN_FINISHED_WITH_ERRORS.
     RunResult Execute(Proxy& selection, Watcher& watcher);
+    // The last scan crawled a generated test tree instead of the roots: its plan names
+    // entries that are not on the disk.
+    bool IsTestPatternPlan() const { return testPatternScan != 0; }
 
     // --- Decision and filters (sync_database_decision.cpp) ---
 
@@ -214,6 +219,7 @@ public:
     std::uint8_t rootsValid = 0;         // set by Create and a successful Load
     std::uint8_t scanValid = 0;          // the tree holds the result of a finished scan
     std::uint8_t contentsCompared = 0;   // the last scan compared contents
+    std::uint8_t testPatternScan = 0;    // the last scan crawled a generated test tree
     ProtectionFilters protectionFilters;
     CommandHistory commandHistory;
     CString leftRoot;                    // empty when not set

@@ -6,6 +6,7 @@
 #include "engine/proxy.h"
 #include "engine/sync_database.h"
 #include "engine/watcher.h"
+#include "resources/string_ids.h"
 
 namespace {
 
@@ -21,6 +22,12 @@ std::uint64_t PendingWeight(const CSyncDataBase& database) {
 }  // namespace
 
 RunResult CSyncDataBase::Execute(Proxy& selection, Watcher& watcher) {
+    // A generated tree's plan names entries that are not on the disk: carried out on the
+    // real roots it would copy and delete at random and record a false database.
+    if (IsTestPatternPlan()) {
+        if (CLogger* logger = GetLogger()) logger->LogError(IDS_ERR_TEST_PATTERN_PLAN, leftRoot);
+        return RUN_FINISHED_WITH_ERRORS;
+    }
     // Nothing done before the run can be undone after it.
     commandHistory.Clear();
 

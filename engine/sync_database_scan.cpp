@@ -291,6 +291,7 @@ std::uint32_t CSyncDataBase::Scan(Proxy* proxy, Watcher* watcher, bool compareCo
 
     // Step 0: only the database entries remain, with no current information.
     contentsCompared = 0;
+    testPatternScan = preferences.GetTestPatternCount() > 0 ? 1 : 0;
     protectionFilters.ClearMatches();
     Prune(GetRoot());
     if (proxy) proxy->Clear();

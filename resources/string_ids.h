@@ -29,6 +29,7 @@ enum StringId : std::uint32_t {
     IDS_ERR_NESTED_ROOTS = 1415,
     IDS_ERR_UNKNOWN = 1416,
     IDS_ERR_CHANGED_SINCE_SCAN = 1417,
+    IDS_ERR_TEST_PATTERN_PLAN = 1418,    // the plan of a generated test tree is not carried out
     IDS_SCAN_WALK_INCOMPLETE = 1440,
     IDS_SCAN_ROOT_LISTS_NOTHING = 1441,
     IDS_SCAN_SKIP_SYMLINK = 1442,

@@ -4,8 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <filesystem>
+#include <map>
+#include <vector>
+
 #include "app/preferences.h"
+#include "engine/log/logger.h"
 #include "engine/sync_database.h"
+#include "engine/watcher.h"
+#include "resources/string_ids.h"
 #include "platform/core/file_system.h"
 #include "tests/support/temp_dir.h"
 
@@ -66,6 +74,95 @@ TEST_F(AdaptorTest, AChangedValueCountsAtTheNextEngineCall) {
     prefs.SetNumber(PREF_PRECISION_ENTRY_PAIR_COMP, 0);  // as a preference page does
     prefs.SetNumber(PREF_PRECISION_TIME_STAMP_COMP, 0);
     EXPECT_EQ(ScanCode(db, proxy), CP_S);
+}
+
+class Sink : public CLogView {
+public:
+    void Receive(CLogger*, const ErrorInfo& entry) override { codes.push_back(entry.code); }
+    void SetUTC(bool) override {}
+    std::vector<std::uint32_t> codes;
+};
+
+// Every file and directory below dir with its contents, for "nothing was touched".
+std::map<std::string, std::string> Snapshot(const TempDir& dir) {
+    std::map<std::string, std::string> all;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir.Path())) {
+        const std::string rel = std::filesystem::relative(e.path(), dir.Path()).string();
+        all[rel] = e.is_directory() ? "<dir>" : dir.ReadFile(rel);
+    }
+    return all;
+}
+
+TEST(TestPatternPlans, AreNeverCarriedOutOnTheRoots) {
+    TempDir dir;
+    dir.WriteFile("left/keep.txt", "mine");
+    dir.MakeDirectory("right");
+    CAppPreferences app;
+    CProfilePreferences prefs;
+    prefs.SetNumber(PREF_TEST_PATTERN_COUNT, 41);  // odd: the two sides' generated trees differ
+    CCorePreferences core(&app, &prefs);
+    CLogger logger;
+    Sink sink;
+    logger.AddView(&sink);
+    CSyncDataBase db(&logger);
+    ErrorInfo error;
+    ASSERT_EQ(db.Create(dir.CPath("left"), dir.CPath("right"), error), 0);
+    db.SetPreferences(&core);
+    CProxy proxy;
+    ASSERT_EQ(db.Scan(&proxy, nullptr, false), 0u);
+    ASSERT_TRUE(db.IsTestPatternPlan());
+    int copies = 0;
+    for (const ProxyEntry& e : proxy.Entries()) copies += e.node->record.AC == CP_M || e.node->record.AC == CP_S;
+    ASSERT_GT(copies, 0);  // a plan that would write to the roots
+
+    const auto before = Snapshot(dir);
+    Watcher watcher;
+    sink.codes.clear();
+    EXPECT_EQ(db.Execute(proxy, watcher), RUN_FINISHED_WITH_ERRORS);
+    EXPECT_EQ(Snapshot(dir), before);
+    EXPECT_EQ(sink.codes, std::vector<std::uint32_t>{IDS_ERR_TEST_PATTERN_PLAN});
+    for (const ProxyEntry& e : proxy.Entries()) EXPECT_FALSE(e.node->record.IsInDatabase());
+
+    // The next scan of the real roots gives a plan that is carried out.
+    prefs.SetNumber(PREF_TEST_PATTERN_COUNT, 0);
+    ASSERT_EQ(db.Scan(&proxy, nullptr, false), 0u);
+    EXPECT_FALSE(db.IsTestPatternPlan());
+    EXPECT_EQ(db.Execute(proxy, watcher), RUN_FINISHED);
+    EXPECT_EQ(dir.ReadFile("right/keep.txt"), "mine");
+    logger.RemoveView(&sink);
+}
+
+TEST(CopyBufferSizes, ZeroAndMinusOneStillCopyAndCompare) {
+    for (const int size : {0, -1, 1, INT_MAX}) {
+        SCOPED_TRACE(size);
+        TempDir dir;
+        dir.WriteFile("left/new.txt", std::string(300000, 'n'));  // more than one default buffer
+        dir.WriteFile("left/cmp.txt", "aaaa");
+        dir.WriteFile("right/cmp.txt", "bbbb");
+        const FileTime t = GetSystemTimeAsFileTime() - 100 * kFileTimeUnitsPerSecond;
+        for (const char* side : {"left/cmp.txt", "right/cmp.txt"}) {
+            ASSERT_TRUE(plat::PosixFs().SetFileTimes(dir.CPath(side), nullptr, nullptr, &t));
+        }
+        CAppPreferences app;
+        CProfilePreferences prefs;
+        prefs.SetNumber(PREF_COPY_BUFFER_SIZE, size);
+        prefs.SetBool(PREF_COPY_TRADITIONAL, true);  // the own copy, which uses the buffer
+        CCorePreferences core(&app, &prefs);
+        CSyncDataBase db(nullptr);
+        ErrorInfo error;
+        ASSERT_EQ(db.Create(dir.CPath("left"), dir.CPath("right"), error), 0);
+        db.SetPreferences(&core);
+        CProxy proxy;
+        ASSERT_EQ(db.Scan(&proxy, nullptr, true), 0u);
+        for (const ProxyEntry& e : proxy.Entries()) {
+            if (e.node->GetName() == u"CMP.TXT") {
+                EXPECT_EQ(e.node->record.GetContentState(), CONTENT_DIFFERENT);
+            }
+        }
+        Watcher watcher;
+        EXPECT_EQ(db.Execute(proxy, watcher), RUN_FINISHED);
+        EXPECT_EQ(dir.ReadFile("right/new.txt"), std::string(300000, 'n'));
+    }
 }
 
 TEST(CorePreferences, EveryAnswerComesFromTheProfileStore) {
