@@ -41,6 +41,7 @@ enum ProtectionOperation : std::uint32_t;  // engine/cmd_prot_filters.h
 class CProcessControl;
 class Proxy;
 class Watcher;
+struct ExecutionCounts;
 
 // One phase title: the phase index (0 scan, 1 synchronisation, 2 binary comparison) and
 // the string id of its title.
@@ -152,10 +153,11 @@ public:
     // first, contents before their directories, then the rest, directories before their
     // contents; entries already DONE or SKIPPED are passed over. Clears the command
     // history, reports through watcher, logs every entry's error, unmarks the entries and
-    // flushes both roots' file systems before it returns. A plan of a generated test tree
+    // flushes both roots' file systems before it returns. counts (when given) gets the
+    // operations the run did on the disk, by kind. A plan of a generated test tree
     // (IsTestPatternPlan) is refused: an error is logged, nothing is touched, and the
     // result is RUN_FINISHED_WITH_ERRORS.
-    RunResult Execute(Proxy& selection, Watcher& watcher);
+    RunResult Execute(Proxy& selection, Watcher& watcher, ExecutionCounts* counts = nullptr);
     // The last scan crawled a generated test tree instead of the roots: its plan names
     // entries that are not on the disk.
     bool IsTestPatternPlan() const { return testPatternScan != 0; }

@@ -21,7 +21,8 @@ std::uint64_t PendingWeight(const CSyncDataBase& database) {
 
 }  // namespace
 
-RunResult CSyncDataBase::Execute(Proxy& selection, Watcher& watcher) {
+RunResult CSyncDataBase::Execute(Proxy& selection, Watcher& watcher, ExecutionCounts* counts) {
+    if (counts) *counts = ExecutionCounts();
     // A generated tree's plan names entries that are not on the disk: carried out on the
     // real roots it would copy and delete at random and record a false database.
     if (IsTestPatternPlan()) {
@@ -59,6 +60,7 @@ RunResult CSyncDataBase::Execute(Proxy& selection, Watcher& watcher) {
     // Directory permission bits and the flush of both file systems, also after a stop:
     // the profile saved after this run must not record a copy the disk does not hold.
     if (!executor.Finish(GetLogger())) errors = true;
+    if (counts) *counts = executor.Counts();
 
     selection.MarkAll(false);
     watcher.End();

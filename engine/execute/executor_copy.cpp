@@ -38,6 +38,7 @@ SyncExecutor::End SyncExecutor::CopyDirectory(CopyJob& job, ErrorInfo& error) {
             return WithWritableParent(job.targetPath, [&] { return fs_->DeleteFile(job.targetPath); });
         });
         if (e != End::Done) return e;
+        ++counts_.deletions;
         r.DropDatabase();
         job.targetRemoved = true;
         if (Cancelled()) return End::Cancelled;
@@ -53,6 +54,7 @@ SyncExecutor::End SyncExecutor::CopyDirectory(CopyJob& job, ErrorInfo& error) {
             });
         });
         if (e != End::Done) return e;
+        ++counts_.directoryCreations;
         job.placed = true;
         if (Cancelled()) return End::Cancelled;
     }
@@ -84,6 +86,7 @@ SyncExecutor::End SyncExecutor::CopyFile(CopyJob& job, ErrorInfo& error) {
         });
         if (e == End::Done) {
             directoryModes_.erase(job.targetPath);
+            ++counts_.deletions;
             r.DropDatabase();
             job.targetRemoved = true;
         }
@@ -95,6 +98,7 @@ SyncExecutor::End SyncExecutor::CopyFile(CopyJob& job, ErrorInfo& error) {
                                       [&] { return fs_->MoveFile(job.tempPath, job.targetPath, replace); });
         });
         if (e == End::Done) {
+            ++counts_.copies;
             job.tempPath = CString();
             job.placed = true;
         }

@@ -28,6 +28,7 @@ SyncExecutor::End SyncExecutor::KernelCopyInPlace(CopyJob& job, ErrorInfo& error
         StartTransferClock();
         if (WithWritableParent(job.targetPath,
                                [&] { return fs_->CopyFile(job.sourcePath, job.targetPath, progress, options); })) {
+            ++counts_.copies;
             job.placed = true;
             return Attempt::Ok;
         }

@@ -43,6 +43,7 @@ bool SyncExecutor::MakeParentWritable(const CString& path) {
         SetLastError(win32::ERROR_ACCESS_DENIED);
         return false;
     }
+    ++counts_.modeSets;
     NoteDirectoryMode(parent, fd.mode, false);
     return true;
 }
@@ -54,7 +55,11 @@ bool SyncExecutor::SetFinalDirectoryModes(CLogger* logger) {
     for (const auto& [path, depthMode] : directoryModes_) order.emplace_back(depthMode.first, &path);
     std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     for (const auto& [depth, path] : order) {
-        if (!fs_->SetPermissions(*path, directoryModes_.at(*path).second)) ok = LogFailure(logger, *path);
+        if (!fs_->SetPermissions(*path, directoryModes_.at(*path).second)) {
+            ok = LogFailure(logger, *path);
+            continue;
+        }
+        ++counts_.modeSets;
     }
     directoryModes_.clear();
     return ok;

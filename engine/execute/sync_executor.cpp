@@ -79,6 +79,7 @@ void SyncExecutor::Init(const CString& leftRoot, const CString& rightRoot, Watch
     record_ = nullptr;
     itemValue_ = 0;
     directoryModes_.clear();
+    counts_ = ExecutionCounts();
     buffer_ = std::make_unique<std::uint8_t[]>(bufferSize_);
 }
 
@@ -252,6 +253,7 @@ bool SyncExecutor::Delete(FSTreeNode& node, Side side, ErrorInfo& error) {
         if (end == End::Done) {
             // A directory made writable for its contents' removal is gone now.
             if (directory) directoryModes_.erase(path);
+            ++counts_.deletions;
             r.DropDatabase();
             r.ST = DONE;
         }

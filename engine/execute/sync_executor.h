@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "engine/error_info.h"
+#include "engine/execute/execution_counts.h"
 #include "platform/core/cstring.h"
 #include "platform/core/file_system.h"
 
@@ -44,7 +45,7 @@ public:
     SyncExecutor(const SyncExecutor&) = delete;
     SyncExecutor& operator=(const SyncExecutor&) = delete;
 
-    // Frees both buffers and allocates the buffer anew. Takes any setting as it stands
+    // Frees both buffers and allocates the buffer anew; the counts start at 0. Takes any setting as it stands
     // and bounds it: a bufferSize of 0 or less gives kDefaultBufferSize, one above
     // kLargestBufferSize that size; a negative retryDelayMs is 0 (no automatic retry).
     // The roots are absolute and end in '/'. ownCopy true: files are copied by the
@@ -72,6 +73,8 @@ public:
     std::uint32_t Rate() const;
 
     void SetClock(Clock clock) { clock_ = clock; }
+    // The operations done on the disk since Init, by kind.
+    const ExecutionCounts& Counts() const { return counts_; }
     // What Init made of its buffer size and retry delay.
     std::uint32_t BufferSize() const { return bufferSize_; }
     std::uint32_t RetryDelay() const { return retryDelay_; }
@@ -187,4 +190,5 @@ private:
     std::uint64_t tempCounter_ = 0;  // names of the system copy's temporary files
     // Directories whose permission bits Finish sets: path -> (depth, mode).
     std::map<CString, std::pair<std::uint32_t, std::uint32_t>> directoryModes_;
+    ExecutionCounts counts_;
 };

@@ -209,6 +209,52 @@ TEST_F(ExecuteTest, CopyKeepsTimesAndModes) {
     }
 }
 
+// The run counts what it did on the disk by kind, alike for both copies; a failed entry
+// and a second run of the same plan count nothing.
+TEST_F(ExecuteTest, CountsTheOperationsByKind) {
+    for (const bool ownCopy : {true, false}) {
+        SCOPED_TRACE(ownCopy ? "own copy" : "system copy");
+        Sides t;
+        t.prefs.ownCopy = ownCopy;
+        plat::MemoryFileSystem& m = t.mem;
+        m.AddFile(u"/L/new/x.txt", "x");  // a directory made, a file copied into it
+        m.AddFile(u"/L/f.txt", "new");    // a file over a file
+        m.AddFile(u"/R/f.txt", "old");
+        m.AddFile(u"/L/x", "file");  // a file over an empty directory
+        m.AddDirectory(u"/R/x");
+        m.AddDirectory(u"/L/d");  // a directory over a file
+        m.AddFile(u"/R/d", "file");
+        m.AddFile(u"/R/gone.txt", "g");  // deleted
+        m.AddFile(u"/L/ro/n.txt", "n");  // copied into a read-only directory
+        m.AddDirectory(u"/R/ro", 0555);
+        m.AddFile(u"/L/fail.txt", "f");   // fails, answered ignore
+        m.AddFile(u"/L/eq.txt", "same");  // nothing to do
+        m.AddFile(u"/R/eq.txt", "same");
+        for (const char* p : {"new", "new/x.txt", "f.txt", "x", "d", "ro/n.txt", "fail.txt"}) t.Plan().Entry(p, CP_M);
+        t.Plan().Entry("gone.txt", DEL_S);
+        t.Plan().Entry("eq.txt", EQUAL);
+        t.fs.FailOn(FsOp::OpenRead, u"/L/fail.txt", win32::ERROR_IO_DEVICE, plat::PathMatch::Exact,
+                    plat::Repeat::Always);
+        t.fs.FailOn(FsOp::CopyFile, u"/L/fail.txt", win32::ERROR_IO_DEVICE, plat::PathMatch::Exact,
+                    plat::Repeat::Always);
+        t.watcher.answers = {WATCHER_ANSWER_IGNORE};
+        EXPECT_EQ(t.Execute(), RUN_FINISHED_WITH_ERRORS);
+        ExecutionCounts want;
+        want.copies = 4;              // new/x.txt, f.txt, x, ro/n.txt
+        want.deletions = 3;           // the directory x, the file d, gone.txt
+        want.directoryCreations = 2;  // new, d
+        want.modeSets = 4;            // the final bits of new and d, ro made writable and restored
+        EXPECT_TRUE(t.Plan().counts == want)
+            << t.Plan().counts.copies << " copies, " << t.Plan().counts.deletions << " deletions, "
+            << t.Plan().counts.directoryCreations << " directories, " << t.Plan().counts.modeSets << " modes";
+        EXPECT_EQ(t.mem.Dump(u"/R/ro"), "d 0555 /R/ro\nf 0644 1 /R/ro/n.txt\n");
+
+        ScriptedWatcher again;
+        t.Plan().Execute(again);
+        EXPECT_TRUE(t.Plan().counts == ExecutionCounts()) << t.Plan().counts.copies << " copies";
+    }
+}
+
 // --- Order and repetition ---------------------------------------------------------------
 
 // An undoable edit of the plan, to see the history cleared.

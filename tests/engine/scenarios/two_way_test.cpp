@@ -28,6 +28,7 @@ struct Step {
     std::optional<Tree> right;                            // none: the same as left
     bool scanCancelled = false;                           // the scan must end cancelled (nothing executed)
     std::optional<RunResult> run;                         // the execution's result when it matters
+    std::optional<ExecutionCounts> counts;                // what the execution did on the disk, when it matters
     std::function<void(Pair&, const SyncResult&)> check;  // anything else to look at
 };
 
@@ -56,7 +57,8 @@ const std::vector<Case> kCases = {
      {{"a", "1"}},
      {{.change = [](Pair& p) { p.left.Write("docs/b", "2", T(10)); },
        .plan = {{"docs", CP_M}, {"docs/b", CP_M}},
-       .left = {{"a", "1"}, {"docs/b", "2"}}}}},
+       .left = {{"a", "1"}, {"docs/b", "2"}},
+       .counts = ExecutionCounts{.copies = 1, .directoryCreations = 1, .modeSets = 1}}}},
     {"NewOnTheRight",
      {{"a", "1"}},
      {{.change = [](Pair& p) { p.right.Write("b", "2", T(10)); },
@@ -79,7 +81,8 @@ const std::vector<Case> kCases = {
                p.right.RemoveTree("d");
            },
        .plan = {{"a", DEL_S}, {"d", DEL_M}, {"d/c", DEL_M}},
-       .left = {{"b", "1"}}}}},
+       .left = {{"b", "1"}},
+       .counts = ExecutionCounts{.deletions = 3}}}},
     {"ChangedOnBothIsAConflictUntilTheBestChoice",
      {{"a", "1"}},
      {{.change =
@@ -165,16 +168,32 @@ const std::vector<Case> kCases = {
        .plan = {{"n", AMBIGUOUS}},
        .left = {{"m", "newer"}, {"n", "left!"}},
        .right = Tree{{"m", "newer"}, {"n", "right"}}}}},
+    // Without content comparison a changed time is a change: the file is copied (its
+    // time with it), and nothing is done on the next run.
     {"TouchedOnlyIsCopiedByTime",
      {{"a", "1"}},
-     {{.change = [](Pair& p) { p.left.Touch("a", T(30)); }, .plan = {{"a", CP_M}}, .left = {{"a", "1"}}},
-      {.plan = {}, .left = {{"a", "1"}}}}},
+     {{.change = [](Pair& p) { p.left.Touch("a", T(30)); },
+       .plan = {{"a", CP_M}},
+       .left = {{"a", "1"}},
+       .counts = ExecutionCounts{.copies = 1}},
+      {.plan = {}, .left = {{"a", "1"}}, .counts = ExecutionCounts{}}}},
+    // With content comparison a changed time with the same contents copies nothing and
+    // sets no time: only the database learns the new time (the sides keep their times).
     {"TouchedOnlyWithContentsOnlyUpdatesTheDatabase",
      {{"a", "1"}},
      {{.change = [](Pair& p) { p.left.Touch("a", T(30)); },
        .options = {.contents = true},
        .plan = {{"a", UPDATE_D}},
-       .left = {{"a", "1"}}},
+       .left = {{"a", "1"}},
+       .counts = ExecutionCounts{},
+       .check =
+           [](Pair& p, const SyncResult&) {
+               plat::FindData l, r;
+               ASSERT_TRUE(p.Base().GetFindData(p.left.Path("a"), l));
+               ASSERT_TRUE(p.Base().GetFindData(p.right.Path("a"), r));
+               EXPECT_EQ(l.lastWriteTime, T(30));
+               EXPECT_EQ(r.lastWriteTime, T(0));
+           }},
       {.plan = {}, .left = {{"a", "1"}}}}},
     // Settings out of range reach the scan's comparison and the execution bounded: a
     // buffer of 10^9 bytes or of -1 bytes, a negative retry delay.
@@ -230,7 +249,8 @@ const std::vector<Case> kCases = {
                p.left.Write("d", "now a file", T(10));
            },
        .plan = {{"d", CP_M}, {"d/f", DEL_S}},
-       .left = {{"d", "now a file"}, {"e", "1"}}}}},
+       .left = {{"d", "now a file"}, {"e", "1"}},
+       .counts = ExecutionCounts{.copies = 1, .deletions = 2}}}},
     {"FileReplacedByADirectory",
      {{"d", "a file"}, {"e", "1"}},
      {{.change =
@@ -239,7 +259,8 @@ const std::vector<Case> kCases = {
                p.right.Write("d/f", "inside", T(10));
            },
        .plan = {{"d", CP_S}, {"d/f", CP_S}},
-       .left = {{"d/f", "inside"}, {"e", "1"}}}}},
+       .left = {{"d/f", "inside"}, {"e", "1"}},
+       .counts = ExecutionCounts{.copies = 1, .deletions = 1, .directoryCreations = 1, .modeSets = 1}}}},
     // The file's best choice clears the directory; an entry below it that is gone from
     // both sides only leaves the database (nothing to delete, no error).
     {"BestChoiceOfANewerFileOverAChangedDirectory",
@@ -307,12 +328,16 @@ const std::vector<Case> kCases = {
            },
        .plan = {{"d", CP_S}, {"d/a", DEL_S}, {"d/new", CP_S}},
        .left = {{"d/new", "keep me"}, {"e", "1"}}}}},
+    // A name changed only in case is no rename on the other side: the plan copies the
+    // file (the stamp's name differs from the database's), the copy keeps the target's
+    // spelling, and the next run finds nothing to do.
     {"CaseOnlyRename",
      {{"readme.txt", "1"}},
      {{.change = [](Pair& p) { p.left.Rename("readme.txt", "README.txt"); },
        .plan = {{"readme.txt", CP_M}},
        .left = {{"README.txt", "1"}},
-       .right = Tree{{"readme.txt", "1"}}},
+       .right = Tree{{"readme.txt", "1"}},
+       .counts = ExecutionCounts{.copies = 1}},
       {.plan = {}, .left = {{"README.txt", "1"}}, .right = Tree{{"readme.txt", "1"}}}}},
     {"NamesDifferingOnlyInCaseAreLeftAlone",
      {{"a", "1"}},
@@ -516,6 +541,9 @@ TEST_P(TwoWayTest, Scenario) {
                                                              << r.LogText();
             if (step.run) {
                 EXPECT_EQ(r.run, *step.run) << r.LogText();
+            }
+            if (step.counts) {
+                EXPECT_EQ(r.counts, *step.counts);
             }
             EXPECT_TRUE(r.saved);
         }

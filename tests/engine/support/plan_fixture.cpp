@@ -47,4 +47,4 @@ void PlanFixture::Remember(FSTreeNode* node) {
 
 void PlanFixture::Build() { proxy.Build(db, &db.leftRoot, &db.rightRoot, &db.blobStore); }
 
-RunResult PlanFixture::Execute(ScriptedWatcher& watcher) { return db.Execute(proxy, watcher.watcher); }
+RunResult PlanFixture::Execute(ScriptedWatcher& watcher) { return db.Execute(proxy, watcher.watcher, &counts); }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/error_info.h"
+#include "engine/execute/execution_counts.h"
 #include "engine/log/logger.h"
 #include "engine/proxy.h"
 #include "engine/run_result.h"
@@ -36,10 +37,12 @@ public:
     static void Remember(FSTreeNode* node);
     // Builds the Proxy over the tree (call after the last Entry).
     void Build();
+    // Runs the plan; counts gets what the run did on the disk.
     RunResult Execute(ScriptedWatcher& watcher);
 
     CLogger logger;
     CollectingLogView log;
     CSyncDataBase db;
     Proxy proxy;
+    ExecutionCounts counts;  // of the last Execute
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <sstream>
 
 #include "engine/format/binary_stream.h"
@@ -15,6 +16,20 @@
 #include "tests/engine/support/plan_tree.h"
 #include "tests/engine/support/scripted_watcher.h"
 #include "tests/support/temp_dir.h"
+
+void PrintTo(const ExecutionCounts& counts, std::ostream* os) {
+    const std::pair<std::uint64_t, const char*> kinds[] = {
+        {counts.copies, "copies"},   {counts.deletions, "deletions"}, {counts.directoryCreations, "directories made"},
+        {counts.renames, "renames"}, {counts.timeSets, "time sets"},  {counts.modeSets, "mode sets"},
+    };
+    const char* separator = "";
+    for (const auto& [n, kind] : kinds) {
+        if (n == 0) continue;
+        *os << separator << n << ' ' << kind;
+        separator = ", ";
+    }
+    if (!*separator) *os << "nothing";
+}
 
 namespace scenario {
 namespace {
@@ -325,7 +340,7 @@ SyncResult Pair::Run(const SyncOptions& options, bool execute) {
         }
         if (execute && result.loaded && result.scan == 0) {
             if (options.beforeExecute) options.beforeExecute(watcher);
-            result.run = db.Execute(proxy, watcher.watcher);
+            result.run = db.Execute(proxy, watcher.watcher, &result.counts);
             result.executed = true;
             if (options.afterExecute) options.afterExecute();
             result.saved = Save(db);

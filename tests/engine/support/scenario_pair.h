@@ -7,6 +7,7 @@
 // execution returned. A cancelled scan stops before the execution and the save.
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <map>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 
 #include "engine/core_preferences.h"
 #include "engine/error_info.h"
+#include "engine/execute/execution_counts.h"
 #include "engine/run_result.h"
 #include "engine/sync_database.h"
 #include "engine/tree/action_codes.h"
@@ -24,6 +26,9 @@
 
 class ScriptedWatcher;
 class TempDir;
+
+// Prints the counts for a failed expectation ("1 copy, 2 deletions", "nothing").
+void PrintTo(const ExecutionCounts& counts, std::ostream* os);
 
 namespace scenario {
 
@@ -80,6 +85,7 @@ struct SyncResult {
     Plan plan;                                 // AC of every entry after the scan
     Plan executedPlan;                         // AC handed to the execution (after a best choice)
     std::map<std::string, SyncStatus> status;  // ST after the execution
+    ExecutionCounts counts;                    // what the execution did on the disk
     std::vector<ErrorInfo> log;                // every record logged
     // The errors and warnings logged.
     std::vector<ErrorInfo> Problems() const;
