@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/execute/sync_executor.h"
 #include "engine/watcher.h"
@@ -387,31 +389,31 @@ TEST_F(ExecuteTest, AutomaticRetryCountsFromTheLastSuccessfulStep) {
     struct Case {
         const char* name;
         bool ownCopy;
-        std::function<void(plat::FaultFileSystem&)> faults;
+        std::vector<std::pair<FsOp, const char16_t*>> failOnce;  // in the order the copy meets them
+        bool diskFull;                                           // every write beyond 5000 bytes fails
         std::size_t questions;
         SyncStatus status;
     };
     const Case cases[] = {
-        {"a read fails once, then a write once", true,
-         [](plat::FaultFileSystem& fs) {
-             fs.FailOn(FsOp::FileRead, u"/L/f.bin", win32::ERROR_IO_DEVICE);
-             fs.FailOn(FsOp::FileWrite, u"/R/f.bin", win32::ERROR_IO_DEVICE);
-         },
-         0, DONE},
-        {"the temporary file fails once, then the rename once", true,
-         [](plat::FaultFileSystem& fs) {
-             fs.FailOn(FsOp::CreateTemporaryBeside, u"/R/f.bin", win32::ERROR_IO_DEVICE);
-             fs.FailOn(FsOp::MoveFile, u"/R/f.bin", win32::ERROR_IO_DEVICE);
-         },
-         0, DONE},
-        {"the system copy fails once, then the new stamp once", false,
-         [](plat::FaultFileSystem& fs) {
-             fs.FailOn(FsOp::CopyFile, u"/L/f.bin", win32::ERROR_IO_DEVICE);
-             fs.FailOn(FsOp::GetFindData, u"/R/f.bin", win32::ERROR_IO_DEVICE);
-         },
-         0, DONE},
-        {"a full disk fails the same write again", true,
-         [](plat::FaultFileSystem& fs) { fs.FailWriteAfter(u"/R/f.bin", 5000, win32::ERROR_DISK_FULL); }, 1, FAILED},
+        {"a read fails once, then a write once",
+         true,
+         {{FsOp::FileRead, u"/L/f.bin"}, {FsOp::FileWrite, u"/R/f.bin"}},
+         false,
+         0,
+         DONE},
+        {"the temporary file fails once, then the rename once",
+         true,
+         {{FsOp::CreateTemporaryBeside, u"/R/f.bin"}, {FsOp::MoveFile, u"/R/f.bin"}},
+         false,
+         0,
+         DONE},
+        {"the system copy fails once, then the new stamp once",
+         false,
+         {{FsOp::CopyFile, u"/L/f.bin"}, {FsOp::GetFindData, u"/R/f.bin"}},
+         false,
+         0,
+         DONE},
+        {"a full disk fails the same write again", true, {}, true, 1, FAILED},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -421,7 +423,8 @@ TEST_F(ExecuteTest, AutomaticRetryCountsFromTheLastSuccessfulStep) {
         t.prefs.bufferSize = 4096;
         t.mem.AddFile(u"/L/f.bin", Pattern(10000));
         FSTreeNode* node = t.Plan().Entry("f.bin", CP_M);
-        c.faults(t.fs);
+        for (const auto& [op, path] : c.failOnce) t.fs.FailOn(op, path, win32::ERROR_IO_DEVICE);
+        if (c.diskFull) t.fs.FailWriteAfter(u"/R/f.bin", 5000, win32::ERROR_DISK_FULL);
         t.watcher.answers = {WATCHER_ANSWER_IGNORE};
         t.Execute();
         EXPECT_EQ(t.watcher.Questions().size(), c.questions);
