@@ -44,6 +44,6 @@ public:
     CAppPreferences* GetAppPreferences() const { return app_; }
 
 private:
-    CAppPreferences* app_;          // not read
+    CAppPreferences* app_;  // not read
     CProfilePreferences* profile_;
 };

@@ -4,9 +4,7 @@
 
 void InitPrePostCommand(PrePostCommand& command) { command = PrePostCommand(); }
 
-std::int32_t GetAcceptedExitCode(const PrePostCommand& command) {
-    return ParseDecimalNumber(command.acceptedExitCode);
-}
+std::int32_t GetAcceptedExitCode(const PrePostCommand& command) { return ParseDecimalNumber(command.acceptedExitCode); }
 
 bool IsBadExitCode(const PrePostCommand& command, std::uint32_t exitCode) {
     if (command.noWait || command.acceptedExitCode.IsEmpty()) return false;

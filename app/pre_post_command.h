@@ -7,11 +7,11 @@
 
 struct PrePostCommand {
     bool enable = false;
-    bool noWait = false;      // started without waiting for its end (its exit code is never judged)
+    bool noWait = false;  // started without waiting for its end (its exit code is never judged)
     CString title;
-    CString command;          // the command line
-    CString directory;        // the working folder
-    CString acceptedExitCode; // decimal text; empty: every exit code is accepted
+    CString command;           // the command line
+    CString directory;         // the working folder
+    CString acceptedExitCode;  // decimal text; empty: every exit code is accepted
 };
 
 // Both flags false, every text empty.

@@ -69,10 +69,10 @@ struct PreferenceKey {
     std::int32_t id;
     PreferenceType type;
     std::int32_t defaultNumber;
-    std::uint32_t maximum;            // 0: no maximum
-    const char16_t* defaultText;      // empty for every row
-    std::int32_t attribute;           // 2: shown disabled on a profile page outside maintenance
-    const char16_t* name;             // registry value name and blob name
+    std::uint32_t maximum;        // 0: no maximum
+    const char16_t* defaultText;  // empty for every row
+    std::int32_t attribute;       // 2: shown disabled on a profile page outside maintenance
+    const char16_t* name;         // registry value name and blob name
 };
 
 // The 47 rows in table order, and the row an unknown id gets: {47, int, 0, none, "", 0, ""}.

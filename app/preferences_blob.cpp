@@ -61,8 +61,8 @@ void CPreferences::LoadFromBlob(const BlobStore& blobs, std::int32_t id) {
 void CPreferences::LoadFromAnsiBlob(const BlobStore& blobs, std::int32_t id) {
     const Blob* blob = blobs.Find(id);
     if (!blob) return;
-    LoadFromPairs(DecodeWindows1252(
-        std::string_view(reinterpret_cast<const char*>(blob->data.data()), blob->data.size())));
+    LoadFromPairs(
+        DecodeWindows1252(std::string_view(reinterpret_cast<const char*>(blob->data.data()), blob->data.size())));
 }
 
 bool CPreferences::SaveToBlob(BlobStore& blobs, std::int32_t id) {

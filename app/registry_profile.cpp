@@ -21,12 +21,19 @@ std::uint32_t StatusMessage(const plat::SettingsOpenStatus& status, CString& pat
     path = status.path;
     switch (status.kind) {
         case Kind::Opened:
-        case Kind::Created: return 0;
-        case Kind::Damaged: path = status.movedTo; return IDS_SETTINGS_DAMAGED;
-        case Kind::NewerSchema: return IDS_SETTINGS_NEWER;
-        case Kind::ReadOnly: return IDS_SETTINGS_READ_ONLY;
-        case Kind::Busy: return IDS_SETTINGS_BUSY;
-        case Kind::NotKept: return IDS_SETTINGS_NOT_KEPT;
+        case Kind::Created:
+            return 0;
+        case Kind::Damaged:
+            path = status.movedTo;
+            return IDS_SETTINGS_DAMAGED;
+        case Kind::NewerSchema:
+            return IDS_SETTINGS_NEWER;
+        case Kind::ReadOnly:
+            return IDS_SETTINGS_READ_ONLY;
+        case Kind::Busy:
+            return IDS_SETTINGS_BUSY;
+        case Kind::NotKept:
+            return IDS_SETTINGS_NOT_KEPT;
     }
     return IDS_SETTINGS_NOT_KEPT;
 }

@@ -36,13 +36,13 @@ public:
     CString GetProfileString(std::u16string_view section, std::u16string_view entry,
                              std::u16string_view def = {}) const;
     // A binary value's bytes; false (data emptied) when it is missing or of another type.
-    bool GetProfileBinary(std::u16string_view section, std::u16string_view entry, std::vector<std::uint8_t>& data) const;
+    bool GetProfileBinary(std::u16string_view section, std::u16string_view entry,
+                          std::vector<std::uint8_t>& data) const;
 
     // Each makes the section when it is missing; false when the store refuses.
     bool WriteProfileInt(std::u16string_view section, std::u16string_view entry, int value);
     bool WriteProfileString(std::u16string_view section, std::u16string_view entry, std::u16string_view value);
-    bool WriteProfileBinary(std::u16string_view section, std::u16string_view entry, const void* data,
-                            std::size_t size);
+    bool WriteProfileBinary(std::u16string_view section, std::u16string_view entry, const void* data, std::size_t size);
 
     plat::SettingsStore& Store() const { return store_; }
 

@@ -18,6 +18,7 @@ void GroupDigits(CString& text) {
 }
 
 void InsertChar(CString& text, long position, char16_t c) {
-    const std::size_t at = position < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(position), text.GetLength());
+    const std::size_t at =
+        position < 0 ? 0 : std::min<std::size_t>(static_cast<std::size_t>(position), text.GetLength());
     text.str().insert(text.str().begin() + static_cast<std::ptrdiff_t>(at), c);
 }

@@ -23,12 +23,12 @@ class ResourceSet;
 struct FixedFileInfo {
     static constexpr std::uint32_t kSignature = 0xFEEF04BD;
     std::uint32_t signature = kSignature;
-    std::uint32_t fileVersionMS = 0;     // major << 16 | minor
-    std::uint32_t fileVersionLS = 0;     // build << 16 | revision
+    std::uint32_t fileVersionMS = 0;  // major << 16 | minor
+    std::uint32_t fileVersionLS = 0;  // build << 16 | revision
     std::uint32_t productVersionMS = 0;
     std::uint32_t productVersionLS = 0;
-    std::uint32_t fileFlags = 0;         // VersionFileFlag bits
-    std::uint32_t fileType = 0;          // VersionFileType
+    std::uint32_t fileFlags = 0;  // VersionFileFlag bits
+    std::uint32_t fileType = 0;   // VersionFileType
 };
 
 class CFileVersionInfo {

@@ -29,8 +29,9 @@ bool ParseWindowPlacement(std::u16string_view text, WindowPlacement& placement) 
         if (i == digits) return false;
         if (negative) value = -value;
         const bool isUnsigned = n < 2;
-        if (isUnsigned ? value < 0 : (value < std::numeric_limits<std::int32_t>::min() ||
-                                      value > std::numeric_limits<std::int32_t>::max())) {
+        if (isUnsigned ? value < 0
+                       : (value < std::numeric_limits<std::int32_t>::min() ||
+                          value > std::numeric_limits<std::int32_t>::max())) {
             return false;
         }
         numbers[n] = value;
@@ -40,7 +41,7 @@ bool ParseWindowPlacement(std::u16string_view text, WindowPlacement& placement) 
     placement.length = sizeof(WindowPlacement);
     placement.flags = static_cast<std::uint32_t>(numbers[0]);
     placement.showCommand = static_cast<std::uint32_t>(numbers[1]);
-    std::int32_t* fields[] = {&placement.minX, &placement.minY, &placement.maxX, &placement.maxY,
+    std::int32_t* fields[] = {&placement.minX, &placement.minY, &placement.maxX,  &placement.maxY,
                               &placement.left, &placement.top,  &placement.right, &placement.bottom};
     for (std::size_t n = 0; n < 8; ++n) *fields[n] = static_cast<std::int32_t>(numbers[n + 2]);
     return true;

@@ -173,24 +173,38 @@ bool SettingsStore::Fail(int sqliteCode) {
     std::uint32_t code;
     switch (sqliteCode & 0xFF) {
         case SQLITE_BUSY:
-        case SQLITE_LOCKED: code = ERROR_BUSY; break;
+        case SQLITE_LOCKED:
+            code = ERROR_BUSY;
+            break;
         case SQLITE_READONLY:
         case SQLITE_PERM:
-        case SQLITE_AUTH: code = ERROR_ACCESS_DENIED; break;
+        case SQLITE_AUTH:
+            code = ERROR_ACCESS_DENIED;
+            break;
         case SQLITE_CORRUPT:
-        case SQLITE_NOTADB: code = ERROR_BADDB; break;
-        case SQLITE_FULL: code = ERROR_DISK_FULL; break;
-        case SQLITE_NOMEM: code = ERROR_NOT_ENOUGH_MEMORY; break;
+        case SQLITE_NOTADB:
+            code = ERROR_BADDB;
+            break;
+        case SQLITE_FULL:
+            code = ERROR_DISK_FULL;
+            break;
+        case SQLITE_NOMEM:
+            code = ERROR_NOT_ENOUGH_MEMORY;
+            break;
         case SQLITE_TOOBIG:
         case SQLITE_CONSTRAINT:
-        case SQLITE_RANGE: code = ERROR_INVALID_PARAMETER; break;
+        case SQLITE_RANGE:
+            code = ERROR_INVALID_PARAMETER;
+            break;
         case SQLITE_IOERR:
         case SQLITE_CANTOPEN: {
             const int err = sqlite3_system_errno(db_);
             code = err != 0 ? Win32FromErrno(err) : ERROR_IO_DEVICE;
             break;
         }
-        default: code = ERROR_GEN_FAILURE_FIXED; break;
+        default:
+            code = ERROR_GEN_FAILURE_FIXED;
+            break;
     }
     SetLastError(code);
     return false;
@@ -221,8 +235,7 @@ bool SettingsStore::CheckKey(std::int64_t id) {
     return false;
 }
 
-bool SettingsStore::Walk(std::int64_t parent, std::u16string_view path, bool create, std::int64_t& id,
-                         bool* created) {
+bool SettingsStore::Walk(std::int64_t parent, std::u16string_view path, bool create, std::int64_t& id, bool* created) {
     std::vector<std::u16string_view> parts;
     if (!SplitPath(path, parts)) return InvalidParameter();
     if (!CheckKey(parent)) return false;
@@ -384,8 +397,8 @@ bool SettingsStore::DeleteKeyTree(const SettingsKey& parent, std::u16string_view
     // exhaust the stack.
     static constexpr const char* kSubtree =
         "WITH RECURSIVE sub(id) AS (SELECT ?1 UNION ALL SELECT keys.id FROM keys JOIN sub ON keys.parent = sub.id) ";
-    for (const char* tail : {"DELETE FROM vals WHERE key IN (SELECT id FROM sub)",
-                             "DELETE FROM keys WHERE id IN (SELECT id FROM sub)"}) {
+    for (const char* tail :
+         {"DELETE FROM vals WHERE key IN (SELECT id FROM sub)", "DELETE FROM keys WHERE id IN (SELECT id FROM sub)"}) {
         Statement s(db_, (std::string(kSubtree) + tail).c_str());
         s.Bind(1, id);
         s.Step();
@@ -408,9 +421,9 @@ SettingsStore::Transaction::Transaction(SettingsStore& store) : store_(store), l
 SettingsStore::Transaction::~Transaction() {
     if (!active_) return;
     const std::uint32_t error = GetLastError();
-    const std::string sql = depth_ == 1 ? std::string("ROLLBACK")
-                                        : "ROLLBACK TO t" + std::to_string(depth_) + "; RELEASE t" +
-                                              std::to_string(depth_);
+    const std::string sql = depth_ == 1
+                                ? std::string("ROLLBACK")
+                                : "ROLLBACK TO t" + std::to_string(depth_) + "; RELEASE t" + std::to_string(depth_);
     sqlite3_exec(store_.db_, sql.c_str(), nullptr, nullptr, nullptr);
     store_.transactionDepth_ = depth_ - 1;
     SetLastError(error);

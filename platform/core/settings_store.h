@@ -96,10 +96,10 @@ struct SettingsOpenStatus {
         NotKept,      // no file could be opened or made: settings kept in memory only
     };
     Kind kind = Opened;
-    CString path;      // the file (empty for a store opened in memory on purpose)
-    CString movedTo;   // Damaged: where the damaged file now is
+    CString path;             // the file (empty for a store opened in memory on purpose)
+    CString movedTo;          // Damaged: where the damaged file now is
     std::uint32_t error = 0;  // Busy, NotKept: the Win32 code of the failure
-    CString reason;    // Damaged: what was wrong ("not a database", "integrity check", "unknown schema")
+    CString reason;           // Damaged: what was wrong ("not a database", "integrity check", "unknown schema")
 
     // Whether changes reach a file.
     bool IsKept() const { return kind == Opened || kind == Created || kind == Damaged; }

@@ -93,8 +93,9 @@ ProbeResult ProbeFile(sqlite3* db) {
     int rc = Query(db, "PRAGMA user_version", rows);
     if (rc != SQLITE_OK) return FromCode(rc);
     const long version = rows.empty() ? 0 : std::strtol(rows[0].c_str(), nullptr, 10);
-    if ((rc = Query(db, "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"
-                        " ORDER BY name",
+    if ((rc = Query(db,
+                    "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\'"
+                    " ORDER BY name",
                     rows)) != SQLITE_OK) {
         return FromCode(rc);
     }
@@ -135,11 +136,15 @@ std::uint32_t CodeOf(sqlite3* db, int rc) {
     using namespace win32;
     switch (rc & 0xFF) {
         case SQLITE_BUSY:
-        case SQLITE_LOCKED: return ERROR_BUSY;
-        case SQLITE_NOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-        case SQLITE_FULL: return ERROR_DISK_FULL;
+        case SQLITE_LOCKED:
+            return ERROR_BUSY;
+        case SQLITE_NOMEM:
+            return ERROR_NOT_ENOUGH_MEMORY;
+        case SQLITE_FULL:
+            return ERROR_DISK_FULL;
         case SQLITE_READONLY:
-        case SQLITE_PERM: return ERROR_ACCESS_DENIED;
+        case SQLITE_PERM:
+            return ERROR_ACCESS_DENIED;
         default: {
             const int err = db ? sqlite3_system_errno(db) : 0;
             return err != 0 ? Win32FromErrno(err) : ERROR_IO_DEVICE;
@@ -325,7 +330,8 @@ std::unique_ptr<SettingsStore> SettingsStore::Open(const CString& path, Settings
                 return inMemory(SettingsOpenStatus::NotKept, error);
             }
             case Probe::Damaged:
-            case Probe::Fresh: break;
+            case Probe::Fresh:
+                break;
         }
         sqlite3_close_v2(db);
         if (round > 0) break;

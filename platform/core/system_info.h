@@ -12,10 +12,10 @@ namespace plat {
 CString GetExecutablePath();
 
 struct OsVersion {
-    int major = 0;     // the first three numbers of the kernel release ("6.1.0-18-amd64": 6, 1, 0)
+    int major = 0;  // the first three numbers of the kernel release ("6.1.0-18-amd64": 6, 1, 0)
     int minor = 0;
     int build = 0;
-    CString name;      // the kernel's name, release and version as uname gives them, blank-separated
+    CString name;  // the kernel's name, release and version as uname gives them, blank-separated
 };
 // False (the record zeroed) when uname fails.
 bool GetOsVersion(OsVersion& out);

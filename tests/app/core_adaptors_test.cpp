@@ -13,8 +13,8 @@
 #include "engine/log/logger.h"
 #include "engine/sync_database.h"
 #include "engine/watcher.h"
-#include "resources/string_ids.h"
 #include "platform/core/file_system.h"
+#include "resources/string_ids.h"
 #include "tests/support/temp_dir.h"
 
 namespace {

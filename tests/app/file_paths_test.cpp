@@ -47,8 +47,8 @@ TEST(FilePaths, MemberPathsRelativeToTheProjectFile) {
         {u"/p/r/q.rvo", u"/p/s/x.kem", "../s/x.kem"},
         {u"/p/r/s/q.rvo", u"/x.kem", "../../../x.kem"},
         {u"/q.rvo", u"/x.kem", "./x.kem"},
-        {u"/p/q.rvo", u"/P/x.kem", "../P/x.kem"},        // case matters: another folder
-        {u"/p/q.rvo", u"/p/./a/../x.kem", "./x.kem"},    // lexically normalised first
+        {u"/p/q.rvo", u"/P/x.kem", "../P/x.kem"},            // case matters: another folder
+        {u"/p/q.rvo", u"/p/./a/../x.kem", "./x.kem"},        // lexically normalised first
         {u"/p/q.rvo", u"relative/x.kem", "relative/x.kem"},  // not absolute: as it is
     };
     for (const Case& c : cases) {
@@ -63,12 +63,12 @@ TEST(FilePaths, MemberPathsRelativeToTheProjectFile) {
     };
     const Resolve resolves[] = {
         {u"/p/q.rvo", u"../x.kem", "/x.kem"},
-        {u"/p/q.rvo", u"..\\x.kem", "/x.kem"},               // written by the Windows program
+        {u"/p/q.rvo", u"..\\x.kem", "/x.kem"},  // written by the Windows program
         {u"/p/q.rvo", u".\\a\\b.kem", "/p/a/b.kem"},
-        {u"/p/q.rvo", u"/abs/x.kem", "/abs/x.kem"},          // absolute: as it is
-        {u"/p/q.rvo", u"a\\b.kem", "a\\b.kem"},              // not beginning with '.': as it is
+        {u"/p/q.rvo", u"/abs/x.kem", "/abs/x.kem"},  // absolute: as it is
+        {u"/p/q.rvo", u"a\\b.kem", "a\\b.kem"},      // not beginning with '.': as it is
         {u"/p/q.rvo", u"", ""},
-        {u"/p/q.rvo", u"../../../x.kem", "/x.kem"},          // no further up than the root
+        {u"/p/q.rvo", u"../../../x.kem", "/x.kem"},  // no further up than the root
     };
     for (const Resolve& r : resolves) {
         EXPECT_EQ(U8(ResolveMemberPath(r.project, r.stored)), r.full) << U8(r.stored);
@@ -112,7 +112,8 @@ TEST(FilePaths, FilesExistOnlyAsFilesAndNormalisedPathsOnlyWhenThere) {
     EXPECT_EQ(buffer[n], u'\0');
     std::fill(std::begin(buffer), std::end(buffer), u'#');
     EXPECT_EQ(NormalizePathByShell(dir.CPath("missing"), buffer, std::size(buffer)), 0u);
-    EXPECT_EQ(NormalizePathByShell(dir.CPath("f.kem"), buffer, dir.CPath("f.kem").GetLength()), 0u);  // no room for the NUL
+    EXPECT_EQ(NormalizePathByShell(dir.CPath("f.kem"), buffer, dir.CPath("f.kem").GetLength()),
+              0u);               // no room for the NUL
     EXPECT_EQ(buffer[0], u'#');  // untouched
 }
 
@@ -131,7 +132,7 @@ TEST(FilePaths, DialogResultsWithOneOrSeveralFiles) {
         {std::u16string(u"/p/x.kem\0\0", 10), {"/p/x.kem"}},
         {std::u16string(u"/p\0a.kem\0b.kem\0\0", 16), {"/p/a.kem", "/p/b.kem"}},
         {std::u16string(u"/\0a.kem\0\0", 9), {"/a.kem"}},
-        {std::u16string(u"/p\0a.kem", 8), {"/p/a.kem"}},   // the final empty string missing
+        {std::u16string(u"/p\0a.kem", 8), {"/p/a.kem"}},  // the final empty string missing
         {std::u16string(u"\0", 1), {}},
         {u"", {}},
     };

@@ -12,8 +12,8 @@
 #include "app/window_placement.h"
 #include "engine/filters/protection_filters.h"
 #include "engine/proxy.h"
-#include "tests/support/temp_dir.h"
 #include "engine/tree/fs_tree.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -26,17 +26,17 @@ TEST(WindowPlacementText, ParsesExactlyTenNumbersInRange) {
     };
     const Case cases[] = {
         {u"0,1,-1,-1,-8,-8,10,20,810,620", true},
-        {u" 2 , 3,0,0,0,0,0,0,0,0 ", true},               // blanks around numbers
+        {u" 2 , 3,0,0,0,0,0,0,0,0 ", true},  // blanks around numbers
         {u"4294967295,0,-2147483648,2147483647,0,0,0,0,0,0", true},
         {u"", false},
-        {u"0,1,2", false},                                 // three numbers
-        {u"0,1,2,3,4,5,6,7,8", false},                     // nine
-        {u"0,1,2,3,4,5,6,7,8,9,10", false},                // eleven
-        {u"0,1,2,3,4,5,6,7,8,9x", false},                  // trailing text
+        {u"0,1,2", false},                   // three numbers
+        {u"0,1,2,3,4,5,6,7,8", false},       // nine
+        {u"0,1,2,3,4,5,6,7,8,9,10", false},  // eleven
+        {u"0,1,2,3,4,5,6,7,8,9x", false},    // trailing text
         {u"0,1,2,3,4,5,6,7,8,9,", false},
-        {u"4294967296,0,0,0,0,0,0,0,0,0", false},          // above unsigned 32-bit
-        {u"-1,0,0,0,0,0,0,0,0,0", false},                  // a negative flags word
-        {u"0,0,2147483648,0,0,0,0,0,0,0", false},          // above signed 32-bit
+        {u"4294967296,0,0,0,0,0,0,0,0,0", false},  // above unsigned 32-bit
+        {u"-1,0,0,0,0,0,0,0,0,0", false},          // a negative flags word
+        {u"0,0,2147483648,0,0,0,0,0,0,0", false},  // above signed 32-bit
         {u"0,0,0,0,0,0,0,0,0,-2147483649", false},
         {u"0,0,,0,0,0,0,0,0,0", false},
         {u"0,0,99999999999999999999,0,0,0,0,0,0,0", false},
@@ -68,8 +68,8 @@ TEST(WindowPlacementText, ParsesExactlyTenNumbersInRange) {
 
 TEST(TextHelpers, DigitGroupsAndInsertedCharacters) {
     const std::pair<const char16_t*, const char*> groups[] = {
-        {u"100", "100"}, {u"1000", "1.000"}, {u"1234567", "1.234.567"}, {u"123456", "123.456"},
-        {u"-1234", "-1.234"}, {u"", ""}, {u"12a4567", "12a4567"}, {u"4294967295", "4.294.967.295"},
+        {u"100", "100"},      {u"1000", "1.000"}, {u"1234567", "1.234.567"}, {u"123456", "123.456"},
+        {u"-1234", "-1.234"}, {u"", ""},          {u"12a4567", "12a4567"},   {u"4294967295", "4.294.967.295"},
     };
     for (const auto& [in, out] : groups) {
         CString text = in;
@@ -90,18 +90,30 @@ TEST(ExceptionTexts, EveryStandardCodeHasANameAndASentence) {
         const char* name;
     };
     const Case cases[] = {
-        {0xC0000005, "Access Violation"},        {0x80000001, "Guard Page"},
-        {0x80000002, "Datatype Misalignment"},   {0x80000003, "Breakpoint"},
-        {0x80000004, "Single Step"},             {0xC0000006, "In Page Error"},
-        {0xC0000008, "Invalid Handle"},          {0xC0000017, "No Memory"},
-        {0xC000001D, "Illegal Instruction"},     {0xC0000025, "Noncontinuable Exception"},
-        {0xC0000026, "Invalid Disposition"},     {0xC000008C, "Array Bounds Exceeded"},
-        {0xC000008D, "Float Denormal Operand"},  {0xC000008E, "Float Divide by Zero"},
-        {0xC000008F, "Float Inexact Result"},    {0xC0000090, "Float Invalid Operation"},
-        {0xC0000091, "Float Overflow"},          {0xC0000092, "Float Stack Check"},
-        {0xC0000093, "Float Underflow"},         {0xC0000094, "Integer Divide by Zero"},
-        {0xC0000095, "Integer Overflow"},        {0xC0000096, "Privileged Instruction"},
-        {0xC00000FD, "Stack Overflow"},          {0xE06D7363, "Microsoft C++ Exception"},
+        {0xC0000005, "Access Violation"},
+        {0x80000001, "Guard Page"},
+        {0x80000002, "Datatype Misalignment"},
+        {0x80000003, "Breakpoint"},
+        {0x80000004, "Single Step"},
+        {0xC0000006, "In Page Error"},
+        {0xC0000008, "Invalid Handle"},
+        {0xC0000017, "No Memory"},
+        {0xC000001D, "Illegal Instruction"},
+        {0xC0000025, "Noncontinuable Exception"},
+        {0xC0000026, "Invalid Disposition"},
+        {0xC000008C, "Array Bounds Exceeded"},
+        {0xC000008D, "Float Denormal Operand"},
+        {0xC000008E, "Float Divide by Zero"},
+        {0xC000008F, "Float Inexact Result"},
+        {0xC0000090, "Float Invalid Operation"},
+        {0xC0000091, "Float Overflow"},
+        {0xC0000092, "Float Stack Check"},
+        {0xC0000093, "Float Underflow"},
+        {0xC0000094, "Integer Divide by Zero"},
+        {0xC0000095, "Integer Overflow"},
+        {0xC0000096, "Privileged Instruction"},
+        {0xC00000FD, "Stack Overflow"},
+        {0xE06D7363, "Microsoft C++ Exception"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(U8(ExceptionCodeName(c.code)), c.name);

@@ -129,11 +129,11 @@ TEST(PreferenceSetting, NumbersAboveTheMaximumBecomeTheDefaultAndOnlyChangesAreM
         bool modified;
     };
     const Case cases[] = {
-        {PREF_BATCH_ERROR_REP_RATE, 20, 20, true},   // at the maximum
-        {PREF_BATCH_ERROR_REP_RATE, 21, 3, false},   // above: the default, which it already is
-        {PREF_BATCH_ERROR_REP_RATE, -1, 3, false},   // negative is above as unsigned
-        {PREF_LOG_FILE_LIMIT, -1, -1, true},         // no maximum
-        {PREF_LOG_FILE_LIMIT, 100, 100, false},      // equal: no change
+        {PREF_BATCH_ERROR_REP_RATE, 20, 20, true},  // at the maximum
+        {PREF_BATCH_ERROR_REP_RATE, 21, 3, false},  // above: the default, which it already is
+        {PREF_BATCH_ERROR_REP_RATE, -1, 3, false},  // negative is above as unsigned
+        {PREF_LOG_FILE_LIMIT, -1, -1, true},        // no maximum
+        {PREF_LOG_FILE_LIMIT, 100, 100, false},     // equal: no change
         {PREF_USER_LEVEL, 2, 0, false},
         {PREF_USER_LEVEL, 1, 1, true},
         {PREF_PRECISION_TIME_STAMP_COMP, 3600001, 2000, false},  // not a member of CAppPreferences
@@ -225,9 +225,9 @@ TEST_F(PreferenceRegistryTest, LoadTakesStoredValuesWithTheMaximumRule) {
     registry_.WriteProfileInt(u"Settings", u"BatchErrorRepRate", -1);  // 4294967295, above 20
     registry_.WriteProfileInt(u"Settings", u"LogFileLimit", -1);       // no maximum
     registry_.WriteProfileInt(u"Settings", u"UserLevel", 1);
-    registry_.WriteProfileString(u"Settings", u"ShowGMT", u"1");       // another type: the default
+    registry_.WriteProfileString(u"Settings", u"ShowGMT", u"1");  // another type: the default
     registry_.WriteProfileString(u"Settings", u"Viewer", u"less");
-    registry_.WriteProfileInt(u"Settings", u"Language", 5);            // another type: the default text
+    registry_.WriteProfileInt(u"Settings", u"Language", 5);  // another type: the default text
     CAppPreferences prefs;
     prefs.SetNumber(PREF_AUTO_SYNC_ON_ERROR, 1);  // loaded over, flag cleared
     prefs.LoadFromRegistry(registry_, u"Settings");
@@ -299,10 +299,31 @@ TEST(PreferenceBlob, SaveWritesNamesAndValuesWithTheirNulsAndAFinalOne) {
     ASSERT_TRUE(prefs.SaveToBlob(blobs, 3));
     EXPECT_FALSE(prefs.IsModified());
     // The empty last value gives two NULs in a row, then comes the final NUL.
-    const std::u16string expected =
-        Nul({u"PreProcEnable", u"1", u"PreProcNoWait", u"0", u"PreProcTitle", u"T\u00E9", u"PreProcCmd", u"",
-             u"PreProcDir", u"", u"PreProcRcOk", u"-1", u"PostProcEnable", u"0", u"PostProcNoWait", u"0",
-             u"PostProcTitle", u"", u"PostProcCmd", u"", u"PostProcDir", u"", u"PostProcRcOk", u"", u""});
+    const std::u16string expected = Nul({u"PreProcEnable",
+                                         u"1",
+                                         u"PreProcNoWait",
+                                         u"0",
+                                         u"PreProcTitle",
+                                         u"T\u00E9",
+                                         u"PreProcCmd",
+                                         u"",
+                                         u"PreProcDir",
+                                         u"",
+                                         u"PreProcRcOk",
+                                         u"-1",
+                                         u"PostProcEnable",
+                                         u"0",
+                                         u"PostProcNoWait",
+                                         u"0",
+                                         u"PostProcTitle",
+                                         u"",
+                                         u"PostProcCmd",
+                                         u"",
+                                         u"PostProcDir",
+                                         u"",
+                                         u"PostProcRcOk",
+                                         u"",
+                                         u""});
     ASSERT_EQ(expected.substr(expected.size() - 15), std::u16string(u"PostProcRcOk\0\0\0", 15));
     ASSERT_EQ(blobs.Find(3)->data, Le(expected));
     EXPECT_EQ(blobs.Find(3)->size, expected.size() * 2);
@@ -336,22 +357,19 @@ TEST(PreferenceBlob, BadBlobsLoadWhatTheyHoldAndDefaultsForTheRest) {
     const Case cases[] = {
         {"well formed", le(good), 4096, 7, 50, 2000},
         {"an odd last byte", plus(le(good), 0x41), 4096, 7, 50, 2000},
-        {"a final name without a value", le(Nul({u"TestPatternCount", u"7"}) + u"CopyBufferSize"), 262144,
-         7, 50, 2000},
-        {"no final NUL", le(Nul({u"TestPatternCount", u"7", u"CopyBufferSize"}) + u"4096"), 4096, 7, 50,
+        {"a final name without a value", le(Nul({u"TestPatternCount", u"7"}) + u"CopyBufferSize"), 262144, 7, 50, 2000},
+        {"no final NUL", le(Nul({u"TestPatternCount", u"7", u"CopyBufferSize"}) + u"4096"), 4096, 7, 50, 2000},
+        {"a name given twice", le(Nul({u"TestPatternCount", u"1", u"TestPatternCount", u"2", u""})), 262144, 2, 50,
          2000},
-        {"a name given twice", le(Nul({u"TestPatternCount", u"1", u"TestPatternCount", u"2", u""})), 262144,
-         2, 50, 2000},
         {"numbers beyond int",
          le(Nul({u"CopyBufferSize", u"99999999999", u"AutoRetryDelayOnError", u"99999999999", u"TestPatternCount",
                  u"-99999999999", u""})),
          INT_MAX, INT_MIN, 50, 2000},
         {"negative above a maximum", le(Nul({u"AutoRetryDelayOnError", u"-5", u""})), 262144, 0, 50, 2000},
         {"values as wcstol reads them",
-         le(Nul({u"AutoRetryDelayOnError", u" +77ms", u"PrecisionTimeStampComp", u"x12", u""})), 262144,
-         0, 77, 0},
-        {"names are case-sensitive, unknown names ignored",
-         le(Nul({u"copybuffersize", u"1", u"Unknown", u"5", u""})), 262144, 0, 50, 2000},
+         le(Nul({u"AutoRetryDelayOnError", u" +77ms", u"PrecisionTimeStampComp", u"x12", u""})), 262144, 0, 77, 0},
+        {"names are case-sensitive, unknown names ignored", le(Nul({u"copybuffersize", u"1", u"Unknown", u"5", u""})),
+         262144, 0, 50, 2000},
         {"no NUL at all", le(u"CopyBufferSize4096"), 262144, 0, 50, 2000},
         {"an empty record", {}, 262144, 0, 50, 2000},
         {"one byte", {0x43}, 262144, 0, 50, 2000},
@@ -384,7 +402,10 @@ TEST(PreferenceBlob, AMissingRecordChangesNothing) {
 }
 
 TEST(PreferenceBlob, OldFilesHoldWindows1252) {
-    const std::string bytes("PreProcTitle\0caf\xE9 \x80\0PreProcEnable\0" "1\0PostProcRcOk", 43);
+    const std::string bytes(
+        "PreProcTitle\0caf\xE9 \x80\0PreProcEnable\0"
+        "1\0PostProcRcOk",
+        43);
     BlobStore blobs;
     blobs.Set(7, bytes.data(), bytes.size());
     CProjectPreferences prefs;
@@ -407,13 +428,13 @@ TEST(PrePostCommands, AcceptedExitCodesFollowWcstolAndCompareAs32Bits) {
         {u" -12abc", false, -12, 12, true},
         {u"99999999999", false, INT_MAX, 0x7FFFFFFF, false},
         {u"-99999999999", false, INT_MIN, 0x80000000u, false},
-        {u"", false, 0, 1, false},                     // no code given: every exit code is accepted
+        {u"", false, 0, 1, false},  // no code given: every exit code is accepted
         {u"-1", false, -1, 4294967295u, false},
         {u"0", false, 0, 0, false},
         {u"0", false, 0, 1, true},
-        {u"0", true, 0, 1, false},                     // not waited for: never judged
+        {u"0", true, 0, 1, false},  // not waited for: never judged
         {u"\t\n+7", false, 7, 7, false},
-        {u"abc", false, 0, 0, false},                  // no digits: 0
+        {u"abc", false, 0, 0, false},  // no digits: 0
         {u"- 5", false, 0, 5, true},
     };
     for (const Case& c : cases) {
@@ -464,8 +485,8 @@ TEST(PreferenceBounds, ValuesWithoutAMaximumAreBoundedWhereTheyAreUsed) {
         {0, 0, 0, 0},
         {-1, 0, 0, 0},
         {INT_MIN, 0, 0, 0},
-        {4194303, 4294966272u, 4194303, 600},        // the largest whole kilobytes below 4 GiB
-        {4194304, 4294967295u, 4194304, 600},        // 4 GiB: capped, not wrapped to 0
+        {4194303, 4294966272u, 4194303, 600},  // the largest whole kilobytes below 4 GiB
+        {4194304, 4294967295u, 4194304, 600},  // 4 GiB: capped, not wrapped to 0
         {INT_MAX, 4294967295u, static_cast<std::size_t>(INT_MAX), 600},
         {600, 614400, 600, 600},
         {601, 615424, 601, 600},

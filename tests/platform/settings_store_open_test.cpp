@@ -110,7 +110,8 @@ TEST(SettingsStorePath, FollowsTheEnvironment) {
         ScopedEnvVar own("WENDELKAST_REGISTRY", c.own);
         ScopedEnvVar xdg("XDG_CONFIG_HOME", c.xdg);
         ScopedEnvVar home("HOME", c.home);
-        EXPECT_EQ(SettingsStore::DefaultPath().ToUtf8(), c.expected) << (c.own ? c.own : "-") << " " << (c.xdg ? c.xdg : "-");
+        EXPECT_EQ(SettingsStore::DefaultPath().ToUtf8(), c.expected)
+            << (c.own ? c.own : "-") << " " << (c.xdg ? c.xdg : "-");
     }
 }
 

@@ -72,13 +72,13 @@ TEST_F(SettingsStoreTest, CreateKeyTellsCreatedOnlyForTheCallThatMadeTheKey) {
     };
     const Case cases[] = {
         {u"Software\\Quillon", true},
-        {u"Software\\Quillon", false},             // opened existing
-        {u"SOFTWARE\\quillon", false},             // the same key in other ASCII case
+        {u"Software\\Quillon", false},                    // opened existing
+        {u"SOFTWARE\\quillon", false},                    // the same key in other ASCII case
         {u"Software\\Quillon\\Wendelkast\\V8.00", true},  // every missing key on the way
         {u"Software", false},
         {u"Software\\\u00C4rger", true},
-        {u"Software\\\u00E4rger", true},           // non-ASCII letters differ by case
-        {u"", false},                              // the parent itself
+        {u"Software\\\u00E4rger", true},  // non-ASCII letters differ by case
+        {u"", false},                     // the parent itself
     };
     for (const Case& c : cases) {
         bool created = !c.created;
@@ -158,7 +158,7 @@ TEST_F(SettingsStoreTest, ValuesKeepTheirTypeAndBytes) {
     EXPECT_TRUE(plat::ReadStringValue(SettingsValue{1, {'a', 0, 'b', 0, 0, 0, 'c', 0}}, text));
     EXPECT_EQ(text, CString(u"ab"));  // up to the first NUL
     EXPECT_TRUE(plat::ReadStringValue(SettingsValue{1, {'a', 0, 'b'}}, text));
-    EXPECT_EQ(text, CString(u"a"));   // an odd last byte ignored
+    EXPECT_EQ(text, CString(u"a"));  // an odd last byte ignored
     EXPECT_FALSE(plat::ReadStringValue(SettingsValue{3, {'a', 0}}, text));
 }
 
@@ -199,8 +199,7 @@ TEST_F(SettingsStoreTest, EachFailureHasItsCodeAndChangesNothing) {
         {"missing key", [&] { return S().OpenKey(S().Root(), u"K\\none", out); }, win32::ERROR_FILE_NOT_FOUND},
         {"missing value", [&] { return S().QueryValue(key, u"none", value); }, win32::ERROR_FILE_NOT_FOUND},
         {"delete missing value", [&] { return S().DeleteValue(key, u"none"); }, win32::ERROR_FILE_NOT_FOUND},
-        {"delete missing tree", [&] { return S().DeleteKeyTree(S().Root(), u"K\\none"); },
-         win32::ERROR_FILE_NOT_FOUND},
+        {"delete missing tree", [&] { return S().DeleteKeyTree(S().Root(), u"K\\none"); }, win32::ERROR_FILE_NOT_FOUND},
         {"subkey past the end", [&] { return S().EnumKey(key, 0, name); }, win32::ERROR_NO_MORE_ITEMS},
         {"value past the end", [&] { return S().EnumValue(key, 1, name); }, win32::ERROR_NO_MORE_ITEMS},
         {"key name of 256", [&] { return S().CreateKey(key, CString(256, u'k'), out); },
@@ -209,8 +208,7 @@ TEST_F(SettingsStoreTest, EachFailureHasItsCodeAndChangesNothing) {
          win32::ERROR_INVALID_PARAMETER},
         {"data over 1 MiB", [&] { return S().SetValue(key, u"big", 3, big.data(), big.size()); },
          win32::ERROR_INVALID_PARAMETER},
-        {"empty component", [&] { return S().CreateKey(S().Root(), u"K\\\\x", out); },
-         win32::ERROR_INVALID_PARAMETER},
+        {"empty component", [&] { return S().CreateKey(S().Root(), u"K\\\\x", out); }, win32::ERROR_INVALID_PARAMETER},
         {"leading separator", [&] { return S().CreateKey(S().Root(), u"\\K\\x", out); },
          win32::ERROR_INVALID_PARAMETER},
         {"trailing separator", [&] { return S().CreateKey(S().Root(), u"K\\x\\", out); },
@@ -269,7 +267,7 @@ TEST_F(SettingsStoreTest, TransactionKeepsAllOrNothing) {
         // A call that fails inside the scope undoes only itself.
         EXPECT_FALSE(S().DeleteValue(Create(u"Copy\\A"), u"none"));
         EXPECT_TRUE(HasKey(u"Copy\\B"));  // the scope's own changes are visible to it
-    }  // left without Commit
+    }                                     // left without Commit
     EXPECT_FALSE(HasKey(u"Copy"));
 
     {

@@ -1,7 +1,6 @@
 #include "platform/core/system_info.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/utsname.h>
 
 #include <filesystem>

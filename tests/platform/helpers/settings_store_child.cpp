@@ -93,8 +93,8 @@ int main(int argc, char** argv) {
     if (mode == "lock" && argc == 4) {
         sqlite3* db = nullptr;
         if (sqlite3_open(argv[2], &db) != SQLITE_OK ||
-            sqlite3_exec(db, "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; PRAGMA user_version;", nullptr,
-                         nullptr, nullptr) != SQLITE_OK) {
+            sqlite3_exec(db, "PRAGMA locking_mode = EXCLUSIVE; BEGIN EXCLUSIVE; PRAGMA user_version;", nullptr, nullptr,
+                         nullptr) != SQLITE_OK) {
             std::fprintf(stderr, "lock: %s\n", sqlite3_errmsg(db));
             return 1;
         }
