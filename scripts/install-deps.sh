@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs to build, test and benchmark.
+# Qt 6 Widgets (its package brings the GL and Vulkan headers its CMake configuration needs),
+# Xvfb for the screenshots on a real X server, and DejaVu fonts for offscreen text.
 # Idempotent: packages already present are left alone. Also generates the locales
 # the tests run under (C.UTF-8 is built in; tr_TR.UTF-8 is needed for the dotless-i case).
 set -euo pipefail
@@ -10,6 +12,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   locales
   clang libclang-rt-14-dev
+  qt6-base-dev qt6-qpa-plugins
+  xvfb xauth fonts-dejavu-core
 )
 
 SUDO=""
