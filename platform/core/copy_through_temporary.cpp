@@ -73,9 +73,11 @@ bool CopyThroughTemporary(FileSystem& fs, const CString& source, const CString& 
         }
     }
     // Mode and times go on the temporary file, so the target never appears with the
-    // wrong ones; times last, because writing and fchmod may touch them.
+    // wrong ones; times last, because writing and fchmod may touch them. The times are the
+    // source's own values from its stat, never a round trip through FILETIME, which is
+    // coarser and ends in 30828.
     if (!out->SetMode(src.mode)) return fail();
-    if (!out->SetTimes(nullptr, &src.lastAccessTime, &src.lastWriteTime)) return fail();
+    if (!out->SetUnixTimes(&src.lastAccessUnix, &src.lastWriteUnix)) return fail();
     if (!out->Close()) return fail();
     in->Close();  // a read-only descriptor has nothing left to report
     if (options.beforeRename && !options.beforeRename()) return fail();

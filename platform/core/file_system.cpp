@@ -18,6 +18,12 @@ std::uint32_t StampAttributes(EntryKind kind, std::uint32_t mode, std::u16string
     return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
+bool File::SetTimes(const FileTime*, const FileTime* lastAccess, const FileTime* lastWrite) {
+    const UnixTime access = lastAccess ? FileTimeToUnix(*lastAccess) : UnixTime();
+    const UnixTime write = lastWrite ? FileTimeToUnix(*lastWrite) : UnixTime();
+    return SetUnixTimes(lastAccess ? &access : nullptr, lastWrite ? &write : nullptr);
+}
+
 bool IsTemporaryName(std::u16string_view name) {
     const std::u16string_view prefix(kTemporaryPrefix);
     if (name.size() != prefix.size() + kTemporarySuffixLength || !name.starts_with(prefix)) return false;

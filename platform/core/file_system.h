@@ -57,6 +57,12 @@ struct FindData {
     CString name;        // the entry's own name (last component)
     CString shortName;   // always empty on Linux
 
+    // lastAccessTime and lastWriteTime as the file system holds them: to the nanosecond,
+    // and beyond FILETIME's range, where the two fields above saturate. What a copy gives
+    // its target, so that the copy keeps exactly the source's times.
+    UnixTime lastAccessUnix;
+    UnixTime lastWriteUnix;
+
     EntryKind kind = EntryKind::File;
     std::uint32_t mode = 0;      // permission bits (07777)
     std::uint64_t device = 0;
@@ -92,8 +98,10 @@ public:
     virtual bool Seek(std::uint64_t offset) = 0;
     virtual bool GetSize(std::uint64_t& size) = 0;
     // Null pointers leave that time as it is; the creation time cannot be set on Linux
-    // and is skipped without error.
-    virtual bool SetTimes(const FileTime* creation, const FileTime* lastAccess, const FileTime* lastWrite) = 0;
+    // and is skipped without error. The FILETIME form converts (FileTimeToUnix) and calls
+    // SetUnixTimes, which sets the times exactly as given.
+    bool SetTimes(const FileTime* creation, const FileTime* lastAccess, const FileTime* lastWrite);
+    virtual bool SetUnixTimes(const UnixTime* lastAccess, const UnixTime* lastWrite) = 0;
     virtual bool SetMode(std::uint32_t mode) = 0;
     virtual bool Flush() = 0;   // fsync
     virtual bool Close() = 0;

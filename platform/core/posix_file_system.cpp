@@ -65,20 +65,23 @@ bool NativePath(const CString& path, std::string& out) {
     return true;
 }
 
-FileTime FromTimestamp(const struct statx_timestamp& t) { return FileTimeFromUnix(t.tv_sec, t.tv_nsec); }
+UnixTime FromTimestamp(const struct statx_timestamp& t) { return {t.tv_sec, t.tv_nsec}; }
 
-struct timespec ToTimespec(const FileTime* t) {
+struct timespec ToTimespec(const UnixTime* t) {
     struct timespec ts{};
     if (!t) {
         ts.tv_nsec = UTIME_OMIT;
         return ts;
     }
-    std::int64_t s;
-    std::uint32_t ns;
-    FileTimeToUnix(*t, s, ns);
-    ts.tv_sec = static_cast<time_t>(s);
-    ts.tv_nsec = static_cast<long>(ns);
+    ts.tv_sec = static_cast<time_t>(t->seconds);
+    ts.tv_nsec = static_cast<long>(t->nanoseconds);
     return ts;
+}
+
+struct timespec ToTimespec(const FileTime* t) {
+    if (!t) return ToTimespec(static_cast<const UnixTime*>(nullptr));
+    const UnixTime exact = FileTimeToUnix(*t);
+    return ToTimespec(&exact);
 }
 
 void FillFindData(const struct statx& sx, CString name, FindData& out) {
@@ -89,9 +92,11 @@ void FillFindData(const struct statx& sx, CString name, FindData& out) {
                                  : EntryKind::Special;
     out.mode = sx.stx_mode & 07777;
     out.attributes = StampAttributes(out.kind, out.mode, name);
-    out.lastWriteTime = FromTimestamp(sx.stx_mtime);
-    out.lastAccessTime = FromTimestamp(sx.stx_atime);
-    out.creationTime = (sx.stx_mask & STATX_BTIME) ? FromTimestamp(sx.stx_btime) : out.lastWriteTime;
+    out.lastWriteUnix = FromTimestamp(sx.stx_mtime);
+    out.lastAccessUnix = FromTimestamp(sx.stx_atime);
+    out.lastWriteTime = FileTimeFromUnix(out.lastWriteUnix);
+    out.lastAccessTime = FileTimeFromUnix(out.lastAccessUnix);
+    out.creationTime = (sx.stx_mask & STATX_BTIME) ? FileTimeFromUnix(FromTimestamp(sx.stx_btime)) : out.lastWriteTime;
     out.SetSize(out.kind == EntryKind::File ? sx.stx_size : 0);
     out.reserved0 = out.reserved1 = 0;
     out.name = std::move(name);
@@ -149,7 +154,7 @@ public:
         size = static_cast<std::uint64_t>(st.st_size);
         return true;
     }
-    bool SetTimes(const FileTime*, const FileTime* lastAccess, const FileTime* lastWrite) override {
+    bool SetUnixTimes(const UnixTime* lastAccess, const UnixTime* lastWrite) override {
         const struct timespec ts[2] = {ToTimespec(lastAccess), ToTimespec(lastWrite)};
         if (::futimens(fd_, ts) != 0) return FailErrno(errno);
         return true;

@@ -4,10 +4,7 @@
 
 CString ExpandLocalTimePattern(const CString& pattern, FileTime moment) {
     if (pattern.IsEmpty()) return CString();
-    std::int64_t seconds;
-    std::uint32_t nanoseconds;
-    FileTimeToUnix(moment, seconds, nanoseconds);
-    const time_t t = static_cast<time_t>(seconds);
+    const time_t t = static_cast<time_t>(FileTimeToUnix(moment).seconds);
     tm local{};
     if (!localtime_r(&t, &local)) return CString();
     char buffer[513];

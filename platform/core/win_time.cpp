@@ -1,5 +1,6 @@
 #include "platform/core/win_time.h"
 
+#include <algorithm>
 #include <ctime>
 #include <sys/time.h>
 
@@ -32,19 +33,26 @@ constexpr std::int64_t kDaysFrom1601To1970 = 134774;
 
 }  // namespace
 
-FileTime FileTimeFromUnix(std::int64_t seconds, std::uint32_t nanoseconds) {
-    const std::int64_t units = seconds * 10000000LL + nanoseconds / 100;
-    const std::int64_t v = units + static_cast<std::int64_t>(kUnixEpochAsFileTime);
-    return v < 0 ? 0 : static_cast<FileTime>(v);
+FileTime FileTimeFromUnix(const UnixTime& t) {
+    // Whole seconds first, so that no product can overflow: the range's ends are checked
+    // before the multiplication.
+    constexpr std::int64_t kEpochSeconds = static_cast<std::int64_t>(kUnixEpochAsFileTime / kFileTimeUnitsPerSecond);
+    constexpr std::int64_t kLastSecond =
+        static_cast<std::int64_t>(kMaxFileTime / kFileTimeUnitsPerSecond) - kEpochSeconds;
+    if (t.seconds < -kEpochSeconds) return 0;
+    if (t.seconds > kLastSecond) return kMaxFileTime;
+    const FileTime units = static_cast<FileTime>(t.seconds + kEpochSeconds) * kFileTimeUnitsPerSecond +
+                           std::min<std::uint32_t>(t.nanoseconds, 999999999u) / 100;
+    return std::min(units, kMaxFileTime);
 }
 
-void FileTimeToUnix(FileTime t, std::int64_t& seconds, std::uint32_t& nanoseconds) {
-    const std::int64_t units = static_cast<std::int64_t>(t) - static_cast<std::int64_t>(kUnixEpochAsFileTime);
-    std::int64_t s = units / 10000000LL;
-    std::int64_t rem = units % 10000000LL;
-    if (rem < 0) { rem += 10000000LL; --s; }
-    seconds = s;
-    nanoseconds = static_cast<std::uint32_t>(rem * 100);
+UnixTime FileTimeToUnix(FileTime t) {
+    t = std::min(t, kMaxFileTime);
+    constexpr std::int64_t kEpochSeconds = static_cast<std::int64_t>(kUnixEpochAsFileTime / kFileTimeUnitsPerSecond);
+    UnixTime out;
+    out.seconds = static_cast<std::int64_t>(t / kFileTimeUnitsPerSecond) - kEpochSeconds;
+    out.nanoseconds = static_cast<std::uint32_t>(t % kFileTimeUnitsPerSecond) * 100;
+    return out;
 }
 
 bool FileTimeToSystemTime(FileTime t, SystemTime& out) {
@@ -81,7 +89,7 @@ bool SystemTimeToFileTime(const SystemTime& st, FileTime& out) {
 FileTime GetSystemTimeAsFileTime() {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);
-    return FileTimeFromUnix(ts.tv_sec, static_cast<std::uint32_t>(ts.tv_nsec));
+    return FileTimeFromUnix({ts.tv_sec, static_cast<std::uint32_t>(ts.tv_nsec)});
 }
 
 SystemTime GetSystemTimeUtc() {
@@ -93,10 +101,7 @@ SystemTime GetSystemTimeUtc() {
 SystemTime UtcToLocal(const SystemTime& utc) {
     FileTime ft;
     if (!SystemTimeToFileTime(utc, ft)) return utc;
-    std::int64_t secs;
-    std::uint32_t ns;
-    FileTimeToUnix(ft, secs, ns);
-    time_t t = static_cast<time_t>(secs);
+    time_t t = static_cast<time_t>(FileTimeToUnix(ft).seconds);
     tm lt{};
     if (!localtime_r(&t, &lt)) return utc;
     SystemTime r;

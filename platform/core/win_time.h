@@ -19,6 +19,19 @@ struct SystemTime {
 
 // 100 ns units between 1601-01-01 and 1970-01-01.
 constexpr FileTime kUnixEpochAsFileTime = 116444736000000000ULL;
+// The latest FILETIME, 30828-09-14 02:48:05.4775807 UTC: the end of the range that the
+// calendar conversions, the stamps and the profile files hold (a larger value reads as
+// negative there).
+constexpr FileTime kMaxFileTime = 0x7FFFFFFFFFFFFFFFULL;
+
+// A time as a POSIX file system keeps it: seconds since 1970 (negative before) and
+// nanoseconds (0 to 999,999,999). Finer than a FILETIME and wider: a file system can
+// hold times before 1601 and after 30828.
+struct UnixTime {
+    std::int64_t seconds = 0;
+    std::uint32_t nanoseconds = 0;
+    friend bool operator==(const UnixTime&, const UnixTime&) = default;
+};
 constexpr FileTime kFileTimeUnitsPerSecond = 10000000ULL;
 constexpr FileTime kOneHour = 36000000000ULL;
 
@@ -30,6 +43,8 @@ bool FileTimeToSystemTime(FileTime t, SystemTime& out);
 bool SystemTimeToFileTime(const SystemTime& st, FileTime& out);
 // UTC record to local time by the time-zone rules in force at that date (localtime_r).
 SystemTime UtcToLocal(const SystemTime& utc);
-FileTime FileTimeFromUnix(std::int64_t seconds, std::uint32_t nanoseconds);
-// Seconds and nanoseconds since 1970 (negative seconds before 1970).
-void FileTimeToUnix(FileTime t, std::int64_t& seconds, std::uint32_t& nanoseconds);
+// Saturates at the range's ends: a time before 1601 gives 0, one after kMaxFileTime gives
+// kMaxFileTime, never a wrapped value; nanoseconds are cut to 100 ns units.
+FileTime FileTimeFromUnix(const UnixTime& t);
+// A FILETIME beyond kMaxFileTime is taken as kMaxFileTime.
+UnixTime FileTimeToUnix(FileTime t);

@@ -1,13 +1,18 @@
 // CopyFile on the real and the in-memory file system: contents, mode and times arrive
 // through a temporary file; a cancel or a failure leaves the old target as it was.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <vector>
 
-#include "platform/core/testing/fault_file_system.h"
 #include "platform/core/file_system.h"
+#include "platform/core/testing/fault_file_system.h"
 #include "platform/core/win_error.h"
 #include "tests/platform/support/fs_test_env.h"
+#include "tests/support/env_var.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -252,6 +257,58 @@ TYPED_TEST(CopyFileTest, FailingEveryCallInTurnNeverHarmsTheTarget) {
         faults.ClearFaults();
     }
     EXPECT_EQ(calls, faults.InjectedCount());
+}
+
+// Times as the file system holds them, to the nanosecond and beyond FILETIME's range
+// (staged on tmpfs, which holds every 64-bit time): the stamp's FILETIME saturates, the
+// copy keeps exactly the source's own values.
+TEST(PosixCopy, ACopyKeepsExactlyTheSourcesTimes) {
+    if (!std::filesystem::is_directory("/dev/shm")) GTEST_SKIP() << "no tmpfs at /dev/shm";
+    ScopedEnvVar tmp("TMPDIR", "/dev/shm");
+    TempDir dir;
+    const struct {
+        const char* what;
+        std::int64_t seconds;
+        long nanoseconds;
+        FileTime stamp;  // the FILETIME that GetFindData gives
+    } cases[] = {
+        {"nanoseconds", 1700000000, 123456789,
+         kUnixEpochAsFileTime + 1700000000ULL * kFileTimeUnitsPerSecond + 1234567},
+        {"year 1000, before 1601", -30610224000, 5, 0},
+        {"a second after 30828", 910692730086, 0, kMaxFileTime},
+        {"60000-01-01", 1831249900800, 999999999, kMaxFileTime},
+    };
+    for (const auto& c : cases) {
+        for (const bool kernel : {true, false}) {
+            SCOPED_TRACE(testing::Message() << c.what << (kernel ? ", kernel copy" : ", read and write"));
+            // Staged afresh each time: reading the source moves its access time.
+            dir.WriteFile("src", "contents");
+            const std::string src = dir.Path("src").string();
+            const struct timespec times[2] = {{static_cast<time_t>(c.seconds), c.nanoseconds},
+                                              {static_cast<time_t>(c.seconds), c.nanoseconds}};
+            ASSERT_EQ(::utimensat(AT_FDCWD, src.c_str(), times, 0), 0);
+            struct stat st {};
+            ASSERT_EQ(::stat(src.c_str(), &st), 0);
+            if (st.st_mtim.tv_sec != c.seconds || st.st_mtim.tv_nsec != c.nanoseconds)
+                GTEST_SKIP() << "the file system does not hold this time";
+
+            FindData fd;
+            ASSERT_TRUE(PosixFs().GetFindData(dir.CPath("src"), fd));
+            EXPECT_EQ(fd.lastWriteTime, c.stamp);
+            EXPECT_EQ(fd.lastAccessTime, c.stamp);
+            EXPECT_EQ(fd.lastWriteUnix, (UnixTime{c.seconds, static_cast<std::uint32_t>(c.nanoseconds)}));
+
+            CopyOptions options;
+            options.kernelCopy = kernel;
+            ASSERT_TRUE(PosixFs().CopyFile(dir.CPath("src"), dir.CPath("dst"), nullptr, options)) << GetLastError();
+            struct stat copied {};
+            ASSERT_EQ(::stat(dir.Path("dst").string().c_str(), &copied), 0);
+            EXPECT_EQ(copied.st_mtim.tv_sec, c.seconds);
+            EXPECT_EQ(copied.st_mtim.tv_nsec, c.nanoseconds);
+            EXPECT_EQ(copied.st_atim.tv_sec, c.seconds);
+            EXPECT_EQ(copied.st_atim.tv_nsec, c.nanoseconds);
+        }
+    }
 }
 
 }  // namespace

@@ -33,8 +33,8 @@ public:
     }
     bool Seek(std::uint64_t offset) override { return Admit(FsOp::FileSeek) && inner_->Seek(offset); }
     bool GetSize(std::uint64_t& size) override { return Admit(FsOp::FileGetSize) && inner_->GetSize(size); }
-    bool SetTimes(const FileTime* c, const FileTime* a, const FileTime* w) override {
-        return Admit(FsOp::FileSetTimes) && inner_->SetTimes(c, a, w);
+    bool SetUnixTimes(const UnixTime* a, const UnixTime* w) override {
+        return Admit(FsOp::FileSetTimes) && inner_->SetUnixTimes(a, w);
     }
     bool SetMode(std::uint32_t mode) override { return Admit(FsOp::FileSetMode) && inner_->SetMode(mode); }
     bool Flush() override { return Admit(FsOp::FileFlush) && inner_->Flush(); }

@@ -124,11 +124,12 @@ public:
         size = node_->data.size();
         return true;
     }
-    bool SetTimes(const FileTime*, const FileTime* lastAccess, const FileTime* lastWrite) override {
+    // Times are kept as FILETIME values (saturated, in 100 ns units).
+    bool SetUnixTimes(const UnixTime* lastAccess, const UnixTime* lastWrite) override {
         std::lock_guard lock(fs_.mutex_);
         if (closed_) return Fail(EBADF);
-        if (lastAccess) node_->access = *lastAccess;
-        if (lastWrite) node_->write = *lastWrite;
+        if (lastAccess) node_->access = FileTimeFromUnix(*lastAccess);
+        if (lastWrite) node_->write = FileTimeFromUnix(*lastWrite);
         return true;
     }
     bool SetMode(std::uint32_t mode) override {
@@ -277,6 +278,8 @@ void MemoryFileSystem::FillFindData(const Node& n, std::u16string_view name, Fin
     out.creationTime = n.creation;
     out.lastAccessTime = n.access;
     out.lastWriteTime = n.write;
+    out.lastAccessUnix = FileTimeToUnix(n.access);
+    out.lastWriteUnix = FileTimeToUnix(n.write);
     out.SetSize(n.kind == EntryKind::File ? n.data.size() : 0);
     out.reserved0 = out.reserved1 = 0;
     out.name = CString(name);
