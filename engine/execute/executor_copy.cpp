@@ -103,6 +103,14 @@ SyncExecutor::End SyncExecutor::CopyFile(CopyJob& job, ErrorInfo& error) {
             job.placed = true;
         }
     }
+    // The permission bits once the file has left its temporary name, which it keeps the
+    // temporary mode under (a copy cut short leaves only what the crawl takes for a
+    // leftover).
+    if (e == End::Done) {
+        e = AttemptedCall(ownCopy_ ? 13 : 109, job.targetPath, error, [&] {
+            return fs_->SetPermissions(job.targetPath, job.sourceNow.mode & executor::kPermissionBits);
+        });
+    }
     RemoveTemporary(job);
     return e;
 }

@@ -2,13 +2,13 @@
 #include "engine/execute/sync_executor_internal.h"
 #include "engine/watcher.h"
 
-using executor::kPermissionBits;
-
 // The own copy: the read/write loop into a fresh temporary file, then the source's times
-// and permission bits on it.
+// on it, exactly as the source's stat gives them (never the stamp's FILETIME, which is
+// coarser and ends in 30828). It keeps the temporary mode; CopyFile gives the placed file
+// the source's permission bits.
 SyncExecutor::Attempt SyncExecutor::WriteOwnTemporary(CopyJob& job, Failure& failure, ErrorInfo& error) {
     // The steps in the order an attempt passes them (StepPoint's order at a byte count).
-    enum : std::uint32_t { kOpen, kCreate, kRead, kWrite, kTimesAndMode, kCloseTarget, kCloseSource };
+    enum : std::uint32_t { kOpen, kCreate, kRead, kWrite, kTimes, kCloseTarget, kCloseSource };
     std::unique_ptr<plat::File> source = fs_->OpenRead(job.sourcePath);
     if (!Stepped(source != nullptr, {0, kOpen}, 4, job.sourcePath, failure)) return Attempt::Failed;
     if (Cancelled()) return Attempt::Cancelled;
@@ -37,10 +37,8 @@ SyncExecutor::Attempt SyncExecutor::WriteOwnTemporary(CopyJob& job, Failure& fai
         if (Cancelled()) return Attempt::Cancelled;
     }
     if (!SourceUnchanged(job, itemBytes, true, error)) return Attempt::Changed;
-    const FileStamp& s = *job.source;
-    const bool stamped = target->SetTimes(&s.creationTime, &s.lastAccessTime, &s.lastWriteTime) &&
-                         target->SetMode(job.sourceNow.mode & kPermissionBits);
-    if (!Stepped(stamped, {itemBytes, kTimesAndMode}, 6, job.targetPath, failure)) return Attempt::Failed;
+    const bool stamped = target->SetUnixTimes(&job.sourceNow.lastAccessUnix, &job.sourceNow.lastWriteUnix);
+    if (!Stepped(stamped, {itemBytes, kTimes}, 6, job.targetPath, failure)) return Attempt::Failed;
     if (Cancelled()) return Attempt::Cancelled;
     if (!Stepped(target->Close(), {itemBytes, kCloseTarget}, 9, job.targetPath, failure)) return Attempt::Failed;
     if (Cancelled()) return Attempt::Cancelled;

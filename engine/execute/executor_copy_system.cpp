@@ -53,6 +53,7 @@ SyncExecutor::Attempt SyncExecutor::WriteSystemTemporary(CopyJob& job, Failure& 
     plat::CopyOptions options;
     options.kernelCopy = true;
     options.bufferSize = bufferSize_;
+    options.setMode = false;  // it keeps the temporary mode until CopyFile has placed it
     const plat::CopyProgress progress = [this](std::uint64_t done, std::uint64_t) {
         transferBytes_ = done;
         if (watcher_) watcher_->Progress(done, Rate());

@@ -48,6 +48,19 @@ void PathCrawler::EndWalk() {
     complete_ = false;
 }
 
+// A leftover that cannot be removed stays out of the walk all the same (it is no entry of
+// the user's); its failure is logged, so that it is not left without a word either.
+void PathCrawler::RemoveLeftover(const CString& path) {
+    if (fs_.DeleteFile(path)) {
+        if (logger_) logger_->LogInfo(IDS_SCAN_TEMPORARY_REMOVED, path);
+        return;
+    }
+    if (!logger_) return;
+    ErrorInfo failure;
+    failure.Set(ERROR_CATEGORY_SYSTEM, GetLastError(), 0, path);
+    logger_->LogRecord(failure);
+}
+
 PathCrawler::Answer PathCrawler::AskAbout(std::uint32_t code, const CString& path, ErrorInfo* error) {
     ErrorInfo question;
     question.Set(ERROR_CATEGORY_SYSTEM, code, 0, path);
@@ -95,13 +108,10 @@ PathCrawler::Listing PathCrawler::List(Frame& frame, bool isRoot, ErrorInfo* err
             plat::FindData& entry = frame.entries[frame.count];
             if (lister->Next(entry)) {
                 if (plat::IsDotName(entry.name.view())) continue;
-                if (plat::IsTemporaryName(entry.name)) {
-                    // A copy's temporary file left by an interrupted run. Only a plain file
-                    // is removed; whatever else carries such a name is passed over.
-                    if (entry.kind == plat::EntryKind::File) {
-                        const CString path = frame.path + entry.name;
-                        if (fs_.DeleteFile(path) && logger_) logger_->LogInfo(IDS_SCAN_TEMPORARY_REMOVED, path);
-                    }
+                if (plat::IsTemporaryLeftover(entry)) {
+                    // A copy's temporary file left by an interrupted run: removed, one line
+                    // each. Whatever else carries such a name is an ordinary entry.
+                    RemoveLeftover(frame.path + entry.name);
                     continue;
                 }
                 ++frame.count;

@@ -6,10 +6,12 @@
 // tree cannot run out of file descriptors) and a listing failure is met, and put to the
 // user, before any entry of that directory is handed out.
 //
-// What the walk never hands out: "." and "..", and the copy's temporary files
-// (plat::IsTemporaryName). A temporary file that a walk meets is a leftover of an
-// interrupted run and is removed (logged as information when a logger is set). Symbolic links are handed out as entries (kind
-// Symlink) but never followed or descended into.
+// What the walk never hands out: "." and "..", and the leftovers of interrupted copies
+// (plat::IsTemporaryLeftover: a regular file of the temporary name form and mode), which
+// it removes, each logged (as information, or the error of a removal that failed) when a
+// logger is set. A directory, link or other entry that merely has such a name is an
+// ordinary entry. Symbolic links are handed out as entries (kind Symlink) but never
+// followed or descended into.
 //
 // Errors: a directory that cannot be listed, or whose listing fails part way, is put to
 // the user through Watcher::Ask as ErrorInfo (1, code, 0, directory path). The answers:
@@ -32,7 +34,7 @@ class PathCrawler : public PathCrawlerBase {
 public:
     // fs and watcher (null = no questions) must outlive the crawler.
     PathCrawler(plat::FileSystem& fs, Watcher* watcher);
-    // Receives a line for every leftover temporary file removed; null = none.
+    // Receives a line for every leftover temporary file removed (or not removable); null = none.
     void SetLogger(CLogger* logger) { logger_ = logger; }
 
     bool IsValid() const override { return valid_; }
@@ -64,6 +66,7 @@ private:
     Listing List(Frame& frame, bool isRoot, ErrorInfo* error);
     Answer AskAbout(std::uint32_t code, const CString& path, ErrorInfo* error);
     void EndWalk();
+    void RemoveLeftover(const CString& path);
 
     // Lists the subdirectories of each listed directory ahead of the walk (only where the
     // file system says that pays); null otherwise or while no walk runs.

@@ -72,17 +72,18 @@ bool CopyThroughTemporary(FileSystem& fs, const CString& source, const CString& 
             return fail();
         }
     }
-    // Mode and times go on the temporary file, so the target never appears with the
-    // wrong ones; times last, because writing and fchmod may touch them. The times are the
-    // source's own values from its stat, never a round trip through FILETIME, which is
-    // coarser and ends in 30828.
-    if (!out->SetMode(src.mode)) return fail();
+    // The times go on the temporary file, after the last write: the source's own values
+    // from its stat, never a round trip through FILETIME, which is coarser and ends in
+    // 30828. The permission bits go on the target just after the rename: as long as the
+    // file has a temporary name it keeps the mode it was created with, so that a copy cut
+    // short at any point leaves what the crawl removes as a leftover, never a file of the
+    // source's mode that would be taken for a user's own.
     if (!out->SetUnixTimes(&src.lastAccessUnix, &src.lastWriteUnix)) return fail();
     if (!out->Close()) return fail();
     in->Close();  // a read-only descriptor has nothing left to report
     if (options.beforeRename && !options.beforeRename()) return fail();
     if (!fs.MoveFile(tempPath, target, options.replaceExisting)) return fail();
-    return true;
+    return !options.setMode || fs.SetPermissions(target, src.mode);
 }
 
 }  // namespace plat

@@ -1,7 +1,7 @@
 #pragma once
 // The one copy algorithm of every FileSystem implementation: source contents into a
-// temporary file beside the target, then the source's permission bits and times on it,
-// then a rename over the target. Implementations call it from their CopyFile; the POSIX
+// temporary file beside the target, then the source's times on it, then a rename over the
+// target, then the source's permission bits on the target. Implementations call it from their CopyFile; the POSIX
 // one passes a chunk copier that uses the kernel's copy.
 //
 // Error contract: as FileSystem::CopyFile (false and the thread's last error; the

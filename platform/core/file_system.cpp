@@ -1,10 +1,12 @@
 #include "platform/core/file_system.h"
 
 #include <climits>
+#include <random>
 
 #include "platform/core/posix_file_system.h"
 
 static_assert(plat::kMaxPathBytes == PATH_MAX);
+static_assert(plat::kMaxNameBytes == NAME_MAX);
 
 namespace plat {
 
@@ -30,6 +32,20 @@ bool IsTemporaryName(std::u16string_view name) {
     for (char16_t c : name.substr(prefix.size()))
         if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z'))) return false;
     return true;
+}
+
+CString RandomTemporaryName() {
+    thread_local std::mt19937_64 rng{std::random_device{}()};
+    static constexpr char16_t kDigits[] = u"0123456789abcdefghijklmnopqrstuvwxyz";
+    CString name(kTemporaryPrefix);
+    std::uint64_t v = rng();
+    for (std::size_t i = 0; i < kTemporarySuffixLength; ++i, v /= 36) name += kDigits[v % 36];
+    return name;
+}
+
+bool IsTemporaryLeftover(const FindData& entry) {
+    return entry.kind == EntryKind::File && (entry.mode & 07777) == kTemporaryMode &&
+           IsTemporaryName(entry.name.view());
 }
 
 namespace {

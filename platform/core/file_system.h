@@ -23,6 +23,7 @@
 //
 // Threads: the implementations may be used from several threads at once; one File
 // object is used by one thread at a time.
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -123,10 +124,19 @@ struct CopyOptions {
     std::size_t bufferSize = 262144;
     // false: the final rename refuses an existing target (183) instead of replacing it.
     bool replaceExisting = true;
+    // false: the copy keeps kTemporaryMode, for a caller that renames it once more and
+    // gives it the source's permission bits itself.
+    bool setMode = true;
     // Called when the temporary file is complete and closed, just before the rename;
     // returning false fails the copy with the last error it set (the temporary file is
     // removed, the target left as it is). Lets a caller check the disk at the last moment.
     std::function<bool()> beforeRename;
+};
+
+// An exclusive advisory lock on a file, held for as long as the object lives.
+class FileLock {
+public:
+    virtual ~FileLock() = default;
 };
 
 class FileSystem {
@@ -164,14 +174,19 @@ public:
     // Opens for writing; a new file gets permissions & ~umask. A link at path is never
     // written through (3); CreateNew on an existing entry gives 80.
     virtual std::unique_ptr<File> CreateFile(const CString& path, CreateMode mode, std::uint32_t permissions) = 0;
-    // Creates a new file exclusively (mode 0600) beside target, in target's directory,
-    // with a short name that begins with kTemporaryPrefix; its path goes to tempPath.
-    virtual std::unique_ptr<File> CreateTemporaryBeside(const CString& target, CString& tempPath) = 0;
+    // Creates a new file exclusively (kTemporaryMode) beside target, in target's directory,
+    // named stem and a fresh RandomTemporaryName (the copies' temporaries have no stem);
+    // its path goes to tempPath.
+    virtual std::unique_ptr<File> CreateTemporaryBeside(const CString& target, CString& tempPath,
+                                                        std::u16string_view stem = {}) = 0;
 
     // Copies source over target through a temporary file beside the target: contents,
-    // then the source's times and permission bits on the temporary file, then a rename
-    // over the target. A failure or a cancel removes the temporary file and leaves an
-    // existing target exactly as it was. A symbolic link at source or target is never
+    // then the source's times on the temporary file, then a rename over the target, then
+    // the source's permission bits on the target (a temporary file keeps kTemporaryMode as
+    // long as it has its temporary name, so that whatever a copy cut short leaves is known
+    // for a leftover). A failure or a cancel removes the temporary file and leaves an
+    // existing target exactly as it was, except a failure of the last step, which leaves
+    // the complete copy in place with kTemporaryMode. A symbolic link at source or target is never
     // followed (a link at source fails with 1921; a link at target is replaced). A
     // directory or special file at source, or a directory at target, gives 5. The copy
     // is not flushed to disk (an execution ends with SyncFileSystem).
@@ -190,6 +205,13 @@ public:
     virtual bool SyncFileSystem(const CString& path) = 0;
     // fsync of a directory, after a rename into it.
     virtual bool SyncDirectory(const CString& path) = 0;
+    // Takes an exclusive advisory lock on the directory at path (flock on the directory
+    // itself: no file is made); released when the returned object goes. Two locks of one
+    // directory exclude each other whether they are taken in one process or in two. Waits
+    // up to wait for a holder to let go; then null with 32 (ERROR_SHARING_VIOLATION).
+    // Other failures give their own code (no directory at path 3; a file system without
+    // such locks, as NFS has none on directories).
+    virtual std::unique_ptr<FileLock> LockDirectory(const CString& path, std::chrono::milliseconds wait) = 0;
     // Whether listing several directories at once on worker threads pays (a real file
     // system, where the kernel's stat calls overlap). A walk over a file system that says
     // no lists one directory after the other, so test runs stay deterministic.
@@ -199,17 +221,26 @@ public:
 // The longest path the kernel takes in one call, its terminating NUL included (PATH_MAX),
 // in bytes of the path as it is passed (each name as EncodeUtf8Lossless gives it).
 inline constexpr std::size_t kMaxPathBytes = 4096;
+// The longest name of one path component (NAME_MAX), in the same bytes.
+inline constexpr std::size_t kMaxNameBytes = 255;
 
 // "." or "..": the first two entries of every listing, never entries of their own.
 inline bool IsDotName(std::u16string_view name) { return name == u"." || name == u".."; }
 
-// Every temporary file the program writes is named kTemporaryPrefix followed by exactly
-// kTemporarySuffixLength characters of [0-9a-z]; the crawl never takes such a file as an
-// entry and removes leftovers, so the match is strict: a user's own ".wk~notes" is an
-// ordinary file.
+// Every temporary file of a copy is named kTemporaryPrefix followed by exactly
+// kTemporarySuffixLength characters of [0-9a-z] and created with kTemporaryMode; the crawl
+// never takes such a file as an entry and removes leftovers, so the match is strict: a
+// user's own ".wk~notes" is an ordinary file.
 inline constexpr char16_t kTemporaryPrefix[] = u".wk~";
 inline constexpr std::size_t kTemporarySuffixLength = 8;
+inline constexpr std::uint32_t kTemporaryMode = 0600;
 bool IsTemporaryName(std::u16string_view name);
+// A fresh temporary name: kTemporaryPrefix and kTemporarySuffixLength random characters.
+CString RandomTemporaryName();
+// A leftover of an interrupted copy: a regular file with a temporary name and exactly the
+// permission bits temporary files are created with. Anything else with such a name (a
+// directory, a link, a special file, a file of another mode) is an ordinary entry.
+bool IsTemporaryLeftover(const FindData& entry);
 
 // The directory part of a path ("/a/b/c" -> "/a/b"; "/a" -> "/"), and the last component.
 CString ParentPath(const CString& path);

@@ -196,7 +196,7 @@ void ListingPrefetcher::Work() {
         std::vector<Subdirectory> subdirectories;
         std::uint32_t position = 0;
         for (const FindData& fd : r->entries) {
-            if (IsDotName(fd.name.view()) || IsTemporaryName(fd.name.view())) continue;
+            if (IsDotName(fd.name.view()) || IsTemporaryLeftover(fd)) continue;
             if (fd.kind == EntryKind::Directory) {
                 CString child = path;
                 if (!child.EndsWith(u'/')) child += u'/';

@@ -7,7 +7,7 @@
 //
 // Walk order: a directory's place in the walk is its walk key, the positions of it and of
 // each of its ancestors among their parent's entries, counted as the walk hands entries
-// out ("." and ".." and temporary names, IsTemporaryName, are not counted); the root's key
+// out ("." and ".." and leftover temporary files, IsTemporaryLeftover, are not counted); the root's key
 // is empty. Keys in lexicographic order are the order in which a depth-first walk enters
 // the directories. Workers always list the requested directory that comes first in that
 // order, and when they have listed one they request its subdirectories themselves, so the

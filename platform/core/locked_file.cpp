@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <string>
+#include <thread>
 
+#include "platform/core/posix_file_system.h"
 #include "platform/core/win_error.h"
 
 namespace plat {
@@ -65,6 +67,48 @@ std::unique_ptr<LockedFile> LockedFile::Open(const CString& path) {
         return nullptr;
     }
     return file;
+}
+
+namespace {
+
+class PosixDirectoryLock final : public FileLock {
+public:
+    explicit PosixDirectoryLock(int fd) : fd_(fd) {}
+    ~PosixDirectoryLock() override { ::close(fd_); }  // releases the lock
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+// flock on the directory's own descriptor: nothing is created, and the lock goes with the
+// process however it ends.
+std::unique_ptr<FileLock> PosixFileSystem::LockDirectory(const CString& path, std::chrono::milliseconds wait) {
+    const std::string bytes = path.ToUtf8();
+    int fd;
+    do {
+        fd = ::open(bytes.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        SetLastError(Win32FromErrno(errno, ErrnoContext::Other, false));
+        return nullptr;
+    }
+    auto lock = std::make_unique<PosixDirectoryLock>(fd);
+    const auto until = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return lock;
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK) {
+            Fail(errno);
+            return nullptr;
+        }
+        if (std::chrono::steady_clock::now() >= until) {
+            SetLastError(win32::ERROR_SHARING_VIOLATION);
+            return nullptr;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
 LockedFile::~LockedFile() {

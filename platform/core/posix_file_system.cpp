@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <random>
 
 #include "platform/core/copy_through_temporary.h"
 #include "platform/core/win_error.h"
@@ -227,16 +226,6 @@ private:
     std::uint32_t doneCode_ = 0;
 };
 
-// A short random name after the temporary prefix: 36^8 names, tried exclusively.
-CString TemporaryName() {
-    thread_local std::mt19937_64 rng{std::random_device{}()};
-    static constexpr char16_t kDigits[] = u"0123456789abcdefghijklmnopqrstuvwxyz";
-    CString name(kTemporaryPrefix);
-    std::uint64_t v = rng();
-    for (std::size_t i = 0; i < kTemporarySuffixLength; ++i, v /= 36) name += kDigits[v % 36];
-    return name;
-}
-
 }  // namespace
 
 std::unique_ptr<DirectoryLister> PosixFileSystem::ListDirectory(const CString& path) {
@@ -420,16 +409,18 @@ std::unique_ptr<File> PosixFileSystem::CreateFile(const CString& path, CreateMod
     return std::make_unique<PosixFile>(fd);
 }
 
-std::unique_ptr<File> PosixFileSystem::CreateTemporaryBeside(const CString& target, CString& tempPath) {
+std::unique_ptr<File> PosixFileSystem::CreateTemporaryBeside(const CString& target, CString& tempPath,
+                                                             std::u16string_view stem) {
     std::string native;
     if (!NativePath(target, native)) return nullptr;
     CString dir = ParentPath(target);
     if (!dir.EndsWith(u'/')) dir += u'/';
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const CString candidate = dir + TemporaryName();
+        const CString candidate = dir + stem + RandomTemporaryName();  // 36^8 names, tried exclusively
         const std::string c = candidate.ToUtf8();
-        const int fd = RetryEintr(
-            [&] { return ::open(c.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600); });
+        const int fd = RetryEintr([&] {
+            return ::open(c.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, kTemporaryMode);
+        });
         if (fd >= 0) {
             tempPath = candidate;
             return std::make_unique<PosixFile>(fd);

@@ -35,7 +35,8 @@ public:
 
     std::unique_ptr<File> OpenRead(const CString& path) override;
     std::unique_ptr<File> CreateFile(const CString& path, CreateMode mode, std::uint32_t permissions) override;
-    std::unique_ptr<File> CreateTemporaryBeside(const CString& target, CString& tempPath) override;
+    std::unique_ptr<File> CreateTemporaryBeside(const CString& target, CString& tempPath,
+                                                std::u16string_view stem = {}) override;
     bool CopyFile(const CString& source, const CString& target, const CopyProgress& progress,
                   const CopyOptions& options) override;
 
@@ -44,6 +45,8 @@ public:
     bool GetVolumeInformation(const CString& path, CString& fileSystemName) override;
     bool SyncFileSystem(const CString& path) override;
     bool SyncDirectory(const CString& path) override;
+    // In locked_file.cpp beside LockedFile; polled every 10 ms while another holds it.
+    std::unique_ptr<FileLock> LockDirectory(const CString& path, std::chrono::milliseconds wait) override;
     bool ListsInParallel() const override { return true; }
 
     // The name reported for a statfs f_type magic number ("unknown" for one without a

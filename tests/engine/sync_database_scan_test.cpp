@@ -4,6 +4,8 @@
 // whole, each followed by an execution where data could be lost.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -264,7 +266,7 @@ TEST(ScanMarks, EntriesThatCannotBeSynchronisedAreMarkedAndLeftAlone) {
 
 TEST_F(ScanTest, TemporaryLeftoversAreRemovedAndNeverPlanned) {
     const CString leftover = CString(u"/R/") + plat::kTemporaryPrefix + u"x1x1x1x1";
-    mem.AddFile(leftover, "half a copy");
+    mem.AddFile(leftover, "half a copy", plat::kTemporaryMode);
     mem.AddFile(u"/L/a", "a");
     ASSERT_EQ(Scan(), 0u);
     EXPECT_EQ(Plan(proxy), "A=CP_M");
@@ -441,19 +443,28 @@ TEST_F(ScanTest, TestPatternReplacesTheFileSystem) {
     for (const ProxyEntry& entry : proxy.Entries()) EXPECT_EQ(entry.node->record.PA, AMBIGUOUS);
 }
 
-TEST(PosixScan, ScanExecuteAndRescanOverRealDirectories) {
+// A profile over two real temporary directories.
+struct PosixProfile {
+    void Create() {
+        ErrorInfo error;
+        ASSERT_EQ(db.Create(left.Root(), right.Root(), error), 0);
+    }
     TempDir left;
     TempDir right;
+    RecordingLogger logger;
+    CSyncDataBase db{&logger};
+    Proxy proxy;
+    ScriptedWatcher script;
+};
+
+TEST(PosixScan, ScanExecuteAndRescanOverRealDirectories) {
+    PosixProfile t;
+    auto& [left, right, logger, db, proxy, script] = t;
     left.WriteFile("docs/readme.txt", "hello");
     left.WriteFile("top.txt", "top");
     right.WriteFile("docs/other.txt", "other");
     left.MakeSymlink("top.txt", "link");
-    RecordingLogger logger;
-    CSyncDataBase db(&logger);
-    ErrorInfo error;
-    ASSERT_EQ(db.Create(left.Root(), right.Root(), error), 0);
-    Proxy proxy;
-    ScriptedWatcher script;
+    t.Create();
     ASSERT_EQ(db.Scan(&proxy, &script.watcher, false), 0u);
     EXPECT_EQ(Plan(proxy), "DOCS=UPDATE_D DOCS\\OTHER.TXT=CP_S DOCS\\README.TXT=CP_M LINK=SKIP TOP.TXT=CP_M");
     ASSERT_EQ(db.Execute(proxy, script.watcher), RUN_FINISHED);
@@ -463,6 +474,42 @@ TEST(PosixScan, ScanExecuteAndRescanOverRealDirectories) {
 
     ASSERT_EQ(db.Scan(&proxy, &script.watcher, true), 0u);
     EXPECT_EQ(Plan(proxy), "DOCS=EQUAL DOCS\\OTHER.TXT=EQUAL DOCS\\README.TXT=EQUAL LINK=SKIP TOP.TXT=EQUAL");
+}
+
+// Names of the copy's temporary form on real directories: a user's directory, link and
+// file of another mode are entries like any other and are synchronised (the link is left
+// alone as every link is); only regular files of the form and mode the program creates are
+// removed as leftovers, each with its own log line.
+TEST(PosixScan, OnlyLeftoversOfTheProgramsOwnFormAndModeAreRemoved) {
+    PosixProfile t;
+    auto& [left, right, logger, db, proxy, script] = t;
+    left.WriteFile(".wk~photos01/a.jpg", "jpeg");
+    left.WriteFile(".wk~notes123", "notes");  // 0644 by the umask
+    left.MakeSymlink(".wk~notes123", ".wk~linklink");
+    const std::vector<std::string> leftovers = {".wk~0000abcd", "docs/.wk~0000efgh"};
+    for (const std::string& leftover : leftovers) {
+        left.WriteFile(leftover, "half a copy");
+        std::filesystem::permissions(left.Path(leftover), std::filesystem::perms(plat::kTemporaryMode));
+    }
+    t.Create();
+    ASSERT_EQ(db.Scan(&proxy, &script.watcher, false), 0u);
+    EXPECT_EQ(Plan(proxy), ".WK~LINKLINK=SKIP .WK~NOTES123=CP_M .WK~PHOTOS01=CP_M .WK~PHOTOS01\\A.JPG=CP_M DOCS=CP_M");
+    std::vector<std::string> removed;
+    for (const ErrorInfo& e : logger.Entries()) {
+        if (e.category == ERROR_CATEGORY_MESSAGE && e.code == IDS_SCAN_TEMPORARY_REMOVED)
+            removed.push_back(CString(e.GetText()).ToUtf8());
+    }
+    std::sort(removed.begin(), removed.end());
+    EXPECT_EQ(removed,
+              (std::vector<std::string>{left.CPath(leftovers[0]).ToUtf8(), left.CPath(leftovers[1]).ToUtf8()}));
+    for (const std::string& leftover : leftovers) EXPECT_FALSE(left.Exists(leftover));
+    ASSERT_EQ(db.Execute(proxy, script.watcher), RUN_FINISHED);
+    EXPECT_EQ(right.ReadFile(".wk~photos01/a.jpg"), "jpeg");
+    EXPECT_EQ(right.ReadFile(".wk~notes123"), "notes");
+    EXPECT_FALSE(right.Exists(".wk~linklink"));
+    ASSERT_EQ(db.Scan(&proxy, &script.watcher, false), 0u);
+    EXPECT_EQ(Plan(proxy),
+              ".WK~LINKLINK=SKIP .WK~NOTES123=EQUAL .WK~PHOTOS01=EQUAL .WK~PHOTOS01\\A.JPG=EQUAL DOCS=EQUAL");
 }
 
 }  // namespace

@@ -208,20 +208,34 @@ TYPED_TEST(CopyFileTest, AnInjectedFailureAtAnyStepLeavesTheOldTarget) {
         FsOp op;
         const char16_t* path;  // relative to the root
         std::uint32_t code;
+        bool placed = false;  // the step after the rename: the copy stands, with the temporary mode
     };
     const Case cases[] = {
+        // clang-format off
         {FsOp::OpenRead, u"src", 5},          {FsOp::CreateTemporaryBeside, u"dst", 112},
         {FsOp::FileRead, u"src", 1117},       {FsOp::FileWrite, u"dst", 112},
-        {FsOp::FileSetMode, u"dst", 5},       {FsOp::FileSetTimes, u"dst", 5},
-        {FsOp::FileClose, u"dst", 112},       {FsOp::MoveFile, u"dst", 5},
-        {FsOp::CopyFile, u"src", 5},
+        {FsOp::FileSetTimes, u"dst", 5},      {FsOp::FileClose, u"dst", 112},
+        {FsOp::MoveFile, u"dst", 5},          {FsOp::CopyFile, u"src", 5},
+        {FsOp::SetPermissions, u"dst", 5, true},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.op));
         faults.FailOn(c.op, this->P(c.path), c.code);
         EXPECT_FALSE(faults.CopyFile(this->P(u"src"), this->P(u"dst"), nullptr, options));
         EXPECT_EQ(c.code, GetLastError());
-        this->ExpectTargetUntouched();
+        if (c.placed) {
+            EXPECT_EQ(this->source_, ReadFile(this->fs(), this->P(u"dst")).value_or("?"));
+            FindData fd;
+            ASSERT_TRUE(this->fs().GetFindData(this->P(u"dst"), fd));
+            EXPECT_EQ(fd.mode, kTemporaryMode);
+            EXPECT_FALSE(HasTemporary(this->fs(), this->env_.root()));
+            ASSERT_TRUE(WriteFile(this->fs(), this->P(u"dst"), "old target", 0600));
+            ASSERT_TRUE(this->fs().SetPermissions(this->P(u"dst"), this->oldTarget_.mode));
+            ASSERT_TRUE(this->fs().SetFileTimes(this->P(u"dst"), nullptr, nullptr, &this->oldTarget_.lastWriteTime));
+        } else {
+            this->ExpectTargetUntouched();
+        }
         faults.ClearFaults();
     }
     // A disk that fills up after 10000 bytes of the new file.
@@ -250,6 +264,15 @@ TYPED_TEST(CopyFileTest, FailingEveryCallInTurnNeverHarmsTheTarget) {
             ASSERT_TRUE(WriteFile(this->fs(), this->P(u"dst"), "old target", 0600));
             ASSERT_TRUE(this->fs().SetPermissions(this->P(u"dst"), this->oldTarget_.mode));
             ASSERT_TRUE(this->fs().SetFileTimes(this->P(u"dst"), nullptr, nullptr, &this->oldTarget_.lastWriteTime));
+        } else if (n == calls) {
+            // The last call gives the target its permission bits after the rename: the
+            // complete copy is in place, with the temporary files' mode.
+            EXPECT_EQ(1117u, GetLastError());
+            EXPECT_EQ(this->source_, ReadFile(this->fs(), this->P(u"dst")).value_or("?"));
+            FindData fd;
+            ASSERT_TRUE(this->fs().GetFindData(this->P(u"dst"), fd));
+            EXPECT_EQ(fd.mode, kTemporaryMode);
+            EXPECT_FALSE(HasTemporary(this->fs(), this->env_.root()));
         } else {
             EXPECT_EQ(1117u, GetLastError());
             this->ExpectTargetUntouched();

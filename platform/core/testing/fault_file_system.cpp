@@ -235,9 +235,10 @@ std::unique_ptr<File> FaultFileSystem::CreateFile(const CString& path, CreateMod
     return std::make_unique<FaultFile>(*this, std::move(inner), path, CString());
 }
 
-std::unique_ptr<File> FaultFileSystem::CreateTemporaryBeside(const CString& target, CString& tempPath) {
+std::unique_ptr<File> FaultFileSystem::CreateTemporaryBeside(const CString& target, CString& tempPath,
+                                                             std::u16string_view stem) {
     if (!Admit(FsOp::CreateTemporaryBeside, target)) return nullptr;
-    std::unique_ptr<File> inner = inner_.CreateTemporaryBeside(target, tempPath);
+    std::unique_ptr<File> inner = inner_.CreateTemporaryBeside(target, tempPath, stem);
     if (!inner) return nullptr;
     return std::make_unique<FaultFile>(*this, std::move(inner), tempPath, target);
 }
@@ -266,6 +267,10 @@ bool FaultFileSystem::SyncFileSystem(const CString& path) {
 
 bool FaultFileSystem::SyncDirectory(const CString& path) {
     return Admit(FsOp::SyncDirectory, path) && inner_.SyncDirectory(path);
+}
+
+std::unique_ptr<FileLock> FaultFileSystem::LockDirectory(const CString& path, std::chrono::milliseconds wait) {
+    return Admit(FsOp::LockDirectory, path) ? inner_.LockDirectory(path, wait) : nullptr;
 }
 
 }  // namespace plat

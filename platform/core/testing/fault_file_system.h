@@ -54,6 +54,7 @@ enum class FsOp : std::uint8_t {
     GetVolumeInformation,
     SyncFileSystem,
     SyncDirectory,
+    LockDirectory,
     FileRead,
     FileWrite,
     FileSeek,
@@ -111,7 +112,8 @@ public:
 
     std::unique_ptr<File> OpenRead(const CString& path) override;
     std::unique_ptr<File> CreateFile(const CString& path, CreateMode mode, std::uint32_t permissions) override;
-    std::unique_ptr<File> CreateTemporaryBeside(const CString& target, CString& tempPath) override;
+    std::unique_ptr<File> CreateTemporaryBeside(const CString& target, CString& tempPath,
+                                                std::u16string_view stem = {}) override;
     bool CopyFile(const CString& source, const CString& target, const CopyProgress& progress,
                   const CopyOptions& options) override;
 
@@ -120,6 +122,7 @@ public:
     bool GetVolumeInformation(const CString& path, CString& fileSystemName) override;
     bool SyncFileSystem(const CString& path) override;
     bool SyncDirectory(const CString& path) override;
+    std::unique_ptr<FileLock> LockDirectory(const CString& path, std::chrono::milliseconds wait) override;
 
 private:
     class FaultFile;

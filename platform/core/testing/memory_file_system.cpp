@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <thread>
 #include <vector>
 
 #include "platform/core/copy_through_temporary.h"
@@ -462,21 +463,23 @@ std::unique_ptr<File> MemoryFileSystem::CreateFile(const CString& path, CreateMo
     return CreateLocked(path, mode == CreateMode::CreateNew, permissions);
 }
 
-std::unique_ptr<File> MemoryFileSystem::CreateTemporaryBeside(const CString& target, CString& tempPath) {
+std::unique_ptr<File> MemoryFileSystem::CreateTemporaryBeside(const CString& target, CString& tempPath,
+                                                              std::u16string_view stem) {
     std::lock_guard lock(mutex_);
     if (!target.StartsWith(u"/")) return Fail(ENOENT, ErrnoContext::Other, false), nullptr;
     CString dir = ParentPath(target);
     if (!dir.EndsWith(u'/')) dir += u'/';
     static constexpr char16_t kDigits[] = u"0123456789abcdefghijklmnopqrstuvwxyz";
     for (;;) {
-        CString name(kTemporaryPrefix);
+        CString name(stem);
+        name += kTemporaryPrefix;
         std::uint64_t v = nextTemporary_++;
         for (std::size_t i = 0; i < kTemporarySuffixLength; ++i, v /= 36) name += kDigits[v % 36];
         const CString candidate = dir + name;
         Walk w;
         if (const int err = Resolve(candidate, false, w)) return Fail(err, ErrnoContext::Other, w.parentExists), nullptr;
         if (w.node) continue;
-        std::unique_ptr<File> f = CreateLocked(candidate, true, 0600);
+        std::unique_ptr<File> f = CreateLocked(candidate, true, kTemporaryMode);
         if (f) tempPath = candidate;
         return f;
     }
@@ -524,6 +527,40 @@ bool MemoryFileSystem::SyncDirectory(const CString& path) {
     if (const int err = Resolve(path, true, w)) return Fail(err, ErrnoContext::Other, w.parentExists);
     if (!w.node) return Fail(ENOENT);
     return w.node->kind == EntryKind::Directory ? true : Fail(ENOTDIR);
+}
+
+class MemoryFileSystem::MemLock final : public FileLock {
+public:
+    MemLock(MemoryFileSystem& fs, std::shared_ptr<Node> node) : fs_(fs), node_(std::move(node)) {}
+    ~MemLock() override {
+        std::lock_guard lock(fs_.mutex_);
+        fs_.locked_.erase(node_.get());
+    }
+
+private:
+    MemoryFileSystem& fs_;
+    std::shared_ptr<Node> node_;
+};
+
+std::unique_ptr<FileLock> MemoryFileSystem::LockDirectory(const CString& path, std::chrono::milliseconds wait) {
+    const auto until = std::chrono::steady_clock::now() + wait;
+    std::unique_lock lock(mutex_);
+    Walk w;
+    if (const int err = Resolve(path, true, w)) return Fail(err, ErrnoContext::Other, w.parentExists), nullptr;
+    if (!w.node) return Fail(ENOENT), nullptr;
+    std::shared_ptr<Node> node = w.node;
+    if (node->kind != EntryKind::Directory) return Fail(ENOTDIR), nullptr;
+    while (locked_.count(node.get()) != 0) {
+        if (std::chrono::steady_clock::now() >= until) {
+            SetLastError(win32::ERROR_SHARING_VIOLATION);
+            return nullptr;
+        }
+        lock.unlock();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        lock.lock();
+    }
+    locked_.insert(node.get());
+    return std::make_unique<MemLock>(*this, std::move(node));
 }
 
 // --- Test helpers --------------------------------------------------------------------

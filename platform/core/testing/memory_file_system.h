@@ -26,6 +26,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include "platform/core/file_system.h"
@@ -59,7 +60,8 @@ public:
 
     std::unique_ptr<File> OpenRead(const CString& path) override;
     std::unique_ptr<File> CreateFile(const CString& path, CreateMode mode, std::uint32_t permissions) override;
-    std::unique_ptr<File> CreateTemporaryBeside(const CString& target, CString& tempPath) override;
+    std::unique_ptr<File> CreateTemporaryBeside(const CString& target, CString& tempPath,
+                                                std::u16string_view stem = {}) override;
     bool CopyFile(const CString& source, const CString& target, const CopyProgress& progress,
                   const CopyOptions& options) override;
 
@@ -69,6 +71,10 @@ public:
     bool GetVolumeInformation(const CString& path, CString& fileSystemName) override;
     bool SyncFileSystem(const CString& path) override;
     bool SyncDirectory(const CString& path) override;
+    // Locks of this file system (one process): a locked directory is kept in a set while
+    // its lock lives; a second lock waits for it as long as asked. A lock must not outlive
+    // the file system.
+    std::unique_ptr<FileLock> LockDirectory(const CString& path, std::chrono::milliseconds wait) override;
 
     // --- Building and inspecting trees (tests). These ignore permissions, create missing
     // parent directories (0755) and fail (false, nothing changed) when the path exists
@@ -100,6 +106,7 @@ private:
     struct Walk;
     class MemFile;
     class MemLister;
+    class MemLock;
 
     FileTime NowLocked() const;
     int Resolve(std::u16string_view path, bool followLast, Walk& w, bool checkPermissions = true) const;
@@ -116,6 +123,7 @@ private:
     bool enforce_ = true;
     std::uint64_t nextInode_ = 1;
     std::uint64_t nextTemporary_ = 0;
+    std::set<const Node*> locked_;
 };
 
 }  // namespace plat

@@ -1,15 +1,20 @@
 // Execution over real temporary directories: what lands on disk (contents, times, modes,
 // no temporary files left) with both copy routines, and a file changed after the plan
 // was made is not overwritten.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <filesystem>
 #include <string>
 
+#include "engine/proxy.h"
+#include "engine/sync_database.h"
 #include "platform/core/file_system.h"
 #include "tests/engine/support/plan_fixture.h"
 #include "tests/engine/support/scripted_watcher.h"
+#include "tests/support/env_var.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -99,6 +104,70 @@ TEST(ExecutePosixTest, AFileChangedAfterThePlanIsNotOverwritten) {
     for (const ErrorInfo& e : plan.log.entries) {
         EXPECT_EQ(e.category, ERROR_CATEGORY_PROGRAM);
         EXPECT_EQ(e.code, ERRCODE_CHANGED_SINCE_SCAN);
+    }
+}
+
+// Times beyond the stamp's range and finer than it (staged on tmpfs, which holds every
+// 64-bit time): the scan's stamps saturate at FILETIME's ends instead of wrapping to a
+// time before 1970, and every copy (own, system, and the system copy over a directory of
+// the same name) gives the target exactly the source's own times; the next scan sees both
+// sides equal.
+TEST(ExecutePosixTest, CopiesKeepExactlyTheSourcesTimesBeyondTheStampsRange) {
+    if (!stdfs::is_directory("/dev/shm")) GTEST_SKIP() << "no tmpfs at /dev/shm";
+    ScopedEnvVar tmp("TMPDIR", "/dev/shm");
+    const struct {
+        const char* name;
+        std::int64_t seconds;
+        long nanoseconds;
+        FileTime stamp;
+    } files[] = {
+        {"after-30828", 1831249900800, 999999999, kMaxFileTime},  // 60000-01-01
+        {"nanoseconds", 1700000000, 123456789,
+         kUnixEpochAsFileTime + 1700000000ULL * kFileTimeUnitsPerSecond + 1234567},
+        {"before-1601", -30610224000, 5, 0},  // 1000-01-01
+    };
+    for (const bool ownCopy : {true, false}) {
+        SCOPED_TRACE(ownCopy ? "own copy" : "system copy");
+        TempDir left, right;
+        for (const auto& f : files) {
+            left.WriteFile(f.name, f.name);
+            const struct timespec times[2] = {{static_cast<time_t>(f.seconds), f.nanoseconds},
+                                              {static_cast<time_t>(f.seconds), f.nanoseconds}};
+            ASSERT_EQ(::utimensat(AT_FDCWD, left.Path(f.name).c_str(), times, 0), 0);
+            struct stat st {};
+            ASSERT_EQ(::stat(left.Path(f.name).c_str(), &st), 0);
+            if (st.st_mtim.tv_sec != f.seconds) GTEST_SKIP() << "the file system does not hold " << f.name;
+        }
+        right.MakeDirectory("nanoseconds");  // replaced by the file: the copy over a directory
+
+        Preferences prefs;
+        prefs.ownCopy = ownCopy;
+        CSyncDataBase db(nullptr);
+        db.SetPreferences(&prefs);
+        ErrorInfo error;
+        ASSERT_EQ(db.Create(left.Root(), right.Root(), error), 0);
+        Proxy proxy;
+        ScriptedWatcher watcher;
+        ASSERT_EQ(db.Scan(&proxy, &watcher.watcher, false), 0u);
+        for (const ProxyEntry& e : proxy.Entries()) {
+            for (const auto& f : files) {
+                if (e.node->record.GetPath() != CString::ToUpper(CString::FromUtf8(f.name).view())) continue;
+                ASSERT_NE(e.node->record.left, nullptr);
+                EXPECT_EQ(e.node->record.left->lastWriteTime, f.stamp) << f.name;
+            }
+            e.node->record.AC = CP_M;  // the directory on the right is replaced
+        }
+        ASSERT_EQ(db.Execute(proxy, watcher.watcher), RUN_FINISHED);
+        for (const auto& f : files) {
+            struct stat st {};
+            ASSERT_EQ(::stat(right.Path(f.name).c_str(), &st), 0) << f.name;
+            EXPECT_TRUE(S_ISREG(st.st_mode)) << f.name;
+            EXPECT_EQ(st.st_mtim.tv_sec, f.seconds) << f.name;
+            EXPECT_EQ(st.st_mtim.tv_nsec, f.nanoseconds) << f.name;
+        }
+        ASSERT_EQ(db.Scan(&proxy, &watcher.watcher, false), 0u);
+        for (const ProxyEntry& e : proxy.Entries())
+            EXPECT_EQ(e.node->record.AC, EQUAL) << e.node->record.GetPath().ToUtf8();
     }
 }
 

@@ -257,6 +257,36 @@ TEST_F(ExecuteTest, CountsTheOperationsByKind) {
     }
 }
 
+// A temporary file keeps the mode it was made with until it leaves its temporary name, so
+// that a copy cut short at any point (a kill just before a rename) leaves only what the
+// crawl removes as a leftover, never a file of the source's mode that it would take for a
+// user's own. The placed file has the source's mode.
+TEST_F(ExecuteTest, ATemporaryFileKeepsTheTemporaryModeUntilItIsPlaced) {
+    for (const bool ownCopy : {true, false}) {
+        for (const char* target : {"none", "a file", "an empty directory"}) {
+            SCOPED_TRACE(std::string(target) + (ownCopy ? " (own copy)" : " (system copy)"));
+            auto t = std::make_unique<Sides>();
+            t->prefs.ownCopy = ownCopy;
+            t->mem.AddFile(u"/L/run.sh", "#!/bin/sh\n", 0755);
+            if (std::string(target) == "a file") t->mem.AddFile(u"/R/run.sh", "old", 0644);
+            if (std::string(target) == "an empty directory") t->mem.AddDirectory(u"/R/run.sh");
+            std::vector<std::uint32_t> modes;  // of every temporary file as it is renamed
+            t->fs.SetCallHook([&](FsOp op, const CString& path) {
+                if (op != FsOp::MoveFile || !plat::IsTemporaryName(plat::LastComponent(path).view())) return;
+                plat::FindData fd;
+                if (t->mem.GetFindData(path, fd)) modes.push_back(fd.mode);
+            });
+            t->Plan().Entry("run.sh", CP_M);
+            EXPECT_EQ(t->Execute(), RUN_FINISHED);
+            t->fs.SetCallHook({});
+            ASSERT_FALSE(modes.empty());
+            for (std::uint32_t mode : modes) EXPECT_EQ(mode, plat::kTemporaryMode);
+            EXPECT_EQ(t->mem.Dump(u"/R/run.sh"), "f 0755 10 /R/run.sh\n");
+            EXPECT_FALSE(t->HasTemporary());
+        }
+    }
+}
+
 // --- Order and repetition ---------------------------------------------------------------
 
 // An undoable edit of the plan, to see the history cleared.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 
 #include <set>
 #include <string>
@@ -13,6 +14,8 @@
 #include "platform/core/testing/fault_file_system.h"
 #include "platform/core/testing/memory_file_system.h"
 #include "platform/core/win_error.h"
+#include "resources/string_ids.h"
+#include "tests/engine/support/recording_logger.h"
 #include "tests/engine/support/scripted_watcher.h"
 #include "tests/support/temp_dir.h"
 
@@ -135,16 +138,31 @@ TEST_F(MemoryCrawl, SkipChildrenPassesOverADirectorysContents) {
     EXPECT_TRUE(crawler.IsComplete());
 }
 
-TEST_F(MemoryCrawl, TemporaryFilesAreNeverEntriesAndLeftoversAreRemoved) {
-    const CString leftover = CString(u"/r/A/") + plat::kTemporaryPrefix + u"00000123";
-    const CString tempDir = CString(u"/r/") + plat::kTemporaryPrefix + u"dir00000";
-    fs.AddFile(leftover, "half");
-    fs.AddFile(tempDir + u"/inner", "kept");
+// Only a regular file of the copy's temporary form and mode is a leftover: removed, one
+// log line each. Anything else with such a name is an ordinary entry of the tree.
+TEST_F(MemoryCrawl, OnlyTemporaryFilesOfTheProgramsFormAndModeAreLeftovers) {
+    const CString temp = CString(u"/r/") + plat::kTemporaryPrefix;
+    const CString leftovers[] = {CString(u"/r/A/") + plat::kTemporaryPrefix + u"00000123",
+                                 CString(u"/r/A/sub/") + plat::kTemporaryPrefix + u"00000456"};
+    for (const CString& leftover : leftovers) fs.AddFile(leftover, "half", plat::kTemporaryMode);
+    fs.AddFile(temp + u"dir00000/inner", "kept");      // a directory
+    fs.AddFile(temp + u"00000644", "a user's", 0644);  // a file of another mode
+    fs.AddSymlink(temp + u"linklink", u"/r/A");        // a link
+    RecordingLogger logger;
     PathCrawler crawler(fs, nullptr);
+    crawler.SetLogger(&logger);
     WalkResult r = Walk(crawler, u"/r/");
-    EXPECT_EQ(r.lines, (Lines{"0 A", "1 empty", "1 sub", "2 y", "1 x", "0 b.txt", "0 c"}));
-    EXPECT_FALSE(fs.Exists(leftover));
-    EXPECT_TRUE(fs.Exists(tempDir + u"/inner"));  // only a plain file is removed
+    EXPECT_EQ(r.lines, (Lines{"0 .wk~00000644", "0 .wk~dir00000", "1 inner", "0 .wk~linklink", "0 A", "1 empty",
+                              "1 sub", "2 y", "1 x", "0 b.txt", "0 c"}));
+    std::vector<CString> removed;
+    for (const ErrorInfo& e : logger.Entries()) {
+        EXPECT_EQ(e.code, std::uint32_t(IDS_SCAN_TEMPORARY_REMOVED));
+        removed.emplace_back(e.GetText());
+    }
+    EXPECT_EQ(removed, (std::vector<CString>{leftovers[0], leftovers[1]}));
+    for (const CString& leftover : leftovers) EXPECT_FALSE(fs.Exists(leftover));
+    EXPECT_TRUE(fs.Exists(temp + u"dir00000/inner"));
+    EXPECT_TRUE(fs.Exists(temp + u"00000644"));
 }
 
 // A directory without read permission (the in-memory file system enforces permissions
@@ -309,8 +327,10 @@ TEST(PosixCrawl, WalksARealDirectory) {
 TEST(PosixCrawl, ListingAheadGivesTheSingleThreadedWalk) {
     TempDir dir;
     auto temporaries = [&] {
-        dir.WriteFile("t0/.wk~0000abcd", "t");
-        dir.WriteFile("t2/s1/.wk~0000efgh", "t");
+        for (const char* leftover : {"t0/.wk~0000abcd", "t2/s1/.wk~0000efgh"}) {
+            dir.WriteFile(leftover, "t");
+            std::filesystem::permissions(dir.Path(leftover), std::filesystem::perms(plat::kTemporaryMode));
+        }
     };
     for (int a = 0; a < 6; ++a)
         for (int b = 0; b < 5; ++b)
