@@ -11,10 +11,23 @@
 // holds the Win32 code of the failure). A target that is a symbolic link is written
 // through: the file it points to is replaced and the link kept.
 //
+// Temporary files and the save lock: a save of the file NAME writes ".NAME.wk~" and eight
+// characters of [0-9a-z] beside it, and holds the save lock, an exclusive lock on the
+// file's directory (FileSystem::LockDirectory), from open until the new file is in place;
+// open waits (kLockWait) for a save in that directory by another process or another
+// stream of this one to end. A successful close then removes, while it still holds the
+// lock, the temporary files of that exact form that earlier saves left (killed or failed
+// part way); RemoveSaveLeftovers does the same after a load. A temporary file of a save in
+// progress is never touched: its save holds the lock. Where the lock cannot be had for
+// another reason than another holder (a file system without such locks), the save goes
+// on and removes nothing; where the name would be too long for the file system (a file
+// name of more than 242 bytes), the save writes a plain temporary file and removes nothing.
+//
 // CheckSignature checks a signed file before it is read.
 //
 // One stream object is used by one thread at a time. Nothing throws except
 // std::bad_alloc.
+#include <chrono>
 #include <memory>
 
 #include "engine/format/binary_stream.h"
@@ -22,6 +35,7 @@
 #include "platform/core/file_system.h"
 #include "platform/core/md5.h"
 
+class CLogger;
 class ErrorInfo;
 
 class SignedOFStream : public BinaryWriter {
@@ -38,16 +52,24 @@ public:
     // Commits a good stream (see above) or discards a failed one; true when the signed
     // file now stands at the target. A stream that is not open fails.
     bool close();
+    // Receives a line for every leftover temporary file a close removes; null = none.
+    void SetLogger(CLogger* logger) { logger_ = logger; }
+
+    // How long open waits for another save in the same directory: then it fails with 32.
+    static constexpr std::chrono::milliseconds kLockWait{30000};
 
 protected:
     bool Sink(const std::uint8_t* data, std::size_t n) override;
 
 private:
     bool LookUpTarget();
+    bool CreateTemporary();
     bool Commit();
     void Discard();
 
     plat::FileSystem& fs_;
+    CLogger* logger_ = nullptr;
+    std::unique_ptr<plat::FileLock> lock_;  // the save lock; null when it could not be had
     std::unique_ptr<plat::File> file_;
     CString target_;
     CString temp_;
@@ -64,3 +86,9 @@ private:
 //   reading: (1, the Win32 code, 0, no text);
 //   shorter than 16 bytes, or a digest that differs: (2, 4), the file seems corrupted.
 bool CheckSignature(BinaryReader& in, ErrorInfo* err);
+
+// Removes the temporary files that earlier saves of the signed file at path left beside
+// it, only when the save lock can be had at once (no save there is in progress); each
+// removal is logged as information 1447 with the removed file's path (logger may be
+// null). Returns the number of files removed.
+std::size_t RemoveSaveLeftovers(plat::FileSystem& fs, const CString& path, CLogger* logger);

@@ -2,11 +2,13 @@
 // sync and rescan over real directories, run in process through engine_run::Run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "tools/engine-run/engine_run.h"
 #include "tools/engine-run/output_text.h"
@@ -111,6 +113,25 @@ TEST_F(EngineRunTool, LinksAreSkippedAndAVanishedRootCancels) {
     fs::remove_all(dir_ / "right");
     EXPECT_EQ(engine_run::kExitCancelled, Run({"sync", profile_}));
     EXPECT_TRUE(fs::exists(dir_ / "left" / "docs" / "notes.txt")) << "nothing deleted on the left";
+}
+
+// Temporary files that killed saves of this profile left beside it go with the next load
+// (a scan saves nothing) and the next save; another profile's and a user's file stay.
+TEST_F(EngineRunTool, LeftoversOfKilledSavesGoWithTheNextLoadAndSave) {
+    const std::string left = (dir_ / "left").string(), right = (dir_ / "right").string();
+    ASSERT_EQ(engine_run::kExitFinished, Run({"create", profile_, left, right})) << err_;
+    auto leave = [&](const char* name) { std::ofstream(dir_ / name) << "part of a profile"; };
+    for (const char* name : {".p.kem.wk~0000abcd", ".p.kem.wk~1111efgh", ".q.kem.wk~0000abcd", "p.kem.old"})
+        leave(name);
+    ASSERT_EQ(engine_run::kExitFinished, Run({"scan", profile_})) << err_;
+    EXPECT_FALSE(fs::exists(dir_ / ".p.kem.wk~0000abcd"));
+    EXPECT_FALSE(fs::exists(dir_ / ".p.kem.wk~1111efgh"));
+    leave(".p.kem.wk~2222ijkl");
+    ASSERT_EQ(engine_run::kExitFinished, Run({"sync", profile_, "--ambiguous=best"})) << err_;
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".q.kem.wk~0000abcd", "left", "p.kem", "p.kem.old", "right"}));
 }
 
 }  // namespace

@@ -250,6 +250,8 @@ private:
             return false;
         }
         if (!db_.Load(reader, nullptr, nullptr, nullptr, nullptr, error)) return false;
+        // Temporary files of earlier saves of this profile that were cut short.
+        RemoveSaveLeftovers(db_.GetFileSystem(), profile_, &logger_);
         Phase("load", t);
         return true;
     }
@@ -258,6 +260,7 @@ private:
         double t = plat::MonotonicSeconds();
         ErrorInfo error;
         SignedOFStream stream(db_.GetFileSystem());
+        stream.SetLogger(&logger_);
         if (!stream.open(profile_)) {
             error.Set(ERROR_CATEGORY_SYSTEM, GetLastError(), 0, profile_);
             logger_.LogRecord(error);
