@@ -144,3 +144,32 @@ TEST(FilePaths, DialogResultsWithOneOrSeveralFiles) {
 }
 
 }  // namespace
+
+#include "app/file_dialog_filter.h"
+
+namespace {
+
+TEST(FileDialogFilters, PairsOfDescriptionAndPatterns) {
+    struct Case {
+        const char16_t* filter;
+        std::vector<std::string> nameFilters;
+    };
+    const Case cases[] = {
+        {u"Profiles (*.kem)|*.kem|All files (*.*)|*.*||", {"Profiles (*.kem)", "All files (*.*) (*)"}},
+        {u"Projects|*.rvo; *.RVO||", {"Projects (*.rvo *.RVO)"}},
+        {u"Logs (*.log *.txt)|*.log;*.txt", {"Logs (*.log *.txt)"}},  // no final "||"
+        {u"Text|*.txt||Ignored|*.x||", {"Text (*.txt)"}},             // stops at the empty description
+        {u"Nothing||Text|*.txt||", {"Text (*.txt)"}},                 // an empty patterns field: left out
+        {u"Empty|;;|Text|*.txt||", {"Text (*.txt)"}},                 // a pair without a pattern is left out
+        {u"", {}},
+        {u"|", {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> got;
+        for (const FileDialogFilter& f : ParseFileDialogFilter(c.filter))
+            got.push_back(FileDialogNameFilter(f).ToUtf8());
+        EXPECT_EQ(got, c.nameFilters) << CString(c.filter).ToUtf8();
+    }
+}
+
+}  // namespace
