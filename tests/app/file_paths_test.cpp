@@ -6,6 +6,8 @@
 
 #include <random>
 
+#include "app/file_dialog_filter.h"
+
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -144,8 +146,6 @@ TEST(FilePaths, DialogResultsWithOneOrSeveralFiles) {
 }
 
 }  // namespace
-
-#include "app/file_dialog_filter.h"
 
 namespace {
 
