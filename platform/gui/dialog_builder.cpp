@@ -16,7 +16,9 @@
 #include <map>
 
 #include "platform/gui/animation_control.h"
+#include "platform/gui/dialog.h"
 #include "platform/gui/qt_convert.h"
+#include "resources/resource_set.h"
 
 namespace gui {
 
@@ -192,7 +194,7 @@ bool BuildDialogControls(const DialogTemplate& dialog, QWidget* parent, const Di
                                   std::to_string(c.id));
         }
         built.push_back({c.id, widget});
-        widget->setProperty("controlId", c.id);
+        SetControlId(widget, c.id);
         QRect rect = ToQRect(map(Rect(c.x, c.y, c.x + c.width, c.y + c.height)));
         if (c.kind == ControlClass::ComboBox) rect.setHeight(widget->sizeHint().height());
         widget->setGeometry(rect);
@@ -224,6 +226,53 @@ bool BuildDialogControls(const DialogTemplate& dialog, QWidget* parent, const Di
     controls = std::move(built);
     error.clear();
     return true;
+}
+
+bool BuildDialogFromTemplate(Dialog& dialog, const DialogTemplate& dialogTemplate, std::string& error) {
+    const DialogFont& f = dialogTemplate.font;
+    if (!f.name.empty()) {
+        QFont font(ToQString(f.name), f.pointSize, f.bold ? QFont::Bold : QFont::Normal, f.italic);
+        dialog.SetDialogFont(font);
+    }
+    dialog.setWindowTitle(ToQString(dialogTemplate.caption.Resolve()));
+    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (dialogTemplate.Has(kDlgSysMenu)) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    if (dialogTemplate.Has(kDlgMinimizeBox)) flags |= Qt::WindowMinimizeButtonHint;
+    if (dialogTemplate.Has(kDlgMaximizeBox)) flags |= Qt::WindowMaximizeButtonHint;
+    dialog.setWindowFlags(flags);
+
+    auto map = [&dialog](const Rect& units) {
+        Rect r = units;
+        dialog.MapDialogRect(r);
+        return r;
+    };
+    std::vector<BuiltControl> controls;
+    if (!BuildDialogControls(dialogTemplate, &dialog, map, controls, error)) return false;
+    int defaultId = 0;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        dialog.BindControl(controls[i].widget, controls[i].id);
+        const DialogControl& c = dialogTemplate.controls[i];
+        if (c.kind == ControlClass::Button && c.Has(kCtlDefault) && defaultId == 0) defaultId = c.id;
+    }
+    if (defaultId != 0) dialog.SetDefID(defaultId);
+    const QSize size = ToQSize(map(Rect(0, 0, dialogTemplate.width, dialogTemplate.height)).GetSize());
+    if (dialogTemplate.Has(kDlgResizable)) {
+        dialog.setMinimumSize(size);
+        dialog.resize(size);
+    } else {
+        dialog.setFixedSize(size);
+    }
+    return true;
+}
+
+void InstallDialogTemplateBuilder() {
+    Dialog::SetTemplateBuilder([](Dialog& dialog, std::uint32_t id) {
+        const std::shared_ptr<const DialogTemplate> dialogTemplate = FindResource<DialogTemplate>(id);
+        std::string error = "dialog " + std::to_string(id) + ": no such template";
+        if (dialogTemplate && BuildDialogFromTemplate(dialog, *dialogTemplate, error)) return true;
+        qWarning("%s", error.c_str());
+        return false;
+    });
 }
 
 }  // namespace gui

@@ -12,10 +12,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTreeWidget>
 
 #include "platform/gui/animation_control.h"
+#include "platform/gui/dialog.h"
 #include "platform/gui/qt_convert.h"
+#include "platform/gui/testing/scripted_prompt_runner.h"
 #include "resources/resource_set.h"
 #include "tests/support/gui/screenshot.h"
 
@@ -87,7 +90,7 @@ TEST(DialogBuilder, EachControlIsItsClassAtItsMappedPlaceWithItsIdAndText) {
         QWidget* w = controls[i].widget;
         EXPECT_EQ(controls[i].id, c.id);
         EXPECT_EQ(w->parentWidget(), &parent);
-        EXPECT_EQ(w->property("controlId").toInt(), c.id);
+        EXPECT_EQ(ControlId(w), c.id);
         const QRect want = Map(QRect(c.x, c.y, c.width, c.height));
         if (c.kind == ControlClass::ComboBox) {
             // The template's height holds the drop-down list; the field keeps its own.
@@ -185,7 +188,7 @@ TEST(DialogBuilder, CustomClassesAreMadeByTheirRegisteredFactory) {
     QWidget* grid = Control(controls, 1000);
     ASSERT_NE(grid, nullptr);
     EXPECT_EQ(grid->geometry(), Map(QRect(4, 12, 90, 40)));
-    EXPECT_EQ(grid->property("controlId").toInt(), 1000);
+    EXPECT_EQ(ControlId(grid), 1000);
 
     RegisterControlClass("grid", [](const DialogControl&, QWidget*) { return nullptr; });
     EXPECT_FALSE(BuildDialogControls(dialog, &parent, MapUnits, controls, error));
@@ -221,6 +224,105 @@ TEST(DialogBuilder, ScreenshotOfADialogFromATemplate) {
     qobject_cast<QRadioButton*>(Control(controls, 1010))->setChecked(true);
     qobject_cast<QRadioButton*>(Control(controls, 1012))->setChecked(true);
     EXPECT_TRUE(SaveScreenshot(window, "dialog_from_template"));
+}
+
+// Dialogs of a template id, through the builder the application installs: the template
+// comes from the installed language's resources here (the built-in set has no dialogs yet).
+class TemplateDialogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto language = std::make_shared<ResourceSet>();
+        std::string error;
+        ASSERT_TRUE(language->Parse(R"txt(1001	"Synchronize"
+dialog 400 @1001 180 70
+    style sysmenu
+    static -1 "Copy ..." 7 7 166 8
+    static 1012 "From:" 7 19 166 8
+    progress 1008 "" 7 31 166 8
+    button 3 "&Background" 68 49 50 14 tabstop
+    button 2 "&Cancel" 123 49 50 14 default tabstop
+end
+dialog 401 "Sizes" 100 40
+    font "DejaVu Sans" 12 bold
+    style resizable minimizebox
+    button 1 "OK" 4 4 40 14
+end
+dialog 402 "Grid" 100 40
+    grid 1000 "" 0 0 100 40
+end
+)txt",
+                                    "language.txt", nullptr, error))
+            << error;
+        SetLanguageResources(language);
+        InstallDialogTemplateBuilder();
+    }
+    void TearDown() override {
+        Dialog::SetTemplateBuilder(nullptr);
+        SetLanguageResources(nullptr);
+    }
+};
+
+TEST_F(TemplateDialogs, ADialogIsBuiltFromItsTemplateWithControlsAtTheirMappedPlaces) {
+    ScriptedPromptRunner prompts;
+    prompts.Inspect([](const PromptRequest& request, PromptHost& host) {
+        auto& dialog = *static_cast<Dialog*>(host.Widget());
+        EXPECT_EQ(request.dialogId, 400u);
+        EXPECT_EQ(dialog.windowTitle(), "Synchronize");
+        EXPECT_TRUE(dialog.windowFlags() & Qt::WindowCloseButtonHint);
+        auto mapped = [&](Rect r) {
+            dialog.MapDialogRect(r);
+            return ToQRect(r);
+        };
+        EXPECT_EQ(dialog.size(), mapped(Rect(0, 0, 180, 70)).size());
+        EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());  // not resizable
+        const struct {
+            int id;
+            Rect units;
+        } placed[] = {
+            {1012, {7, 19, 173, 27}}, {1008, {7, 31, 173, 39}}, {3, {68, 49, 118, 63}}, {2, {123, 49, 173, 63}}};
+        for (const auto& p : placed) {
+            QWidget* control = dialog.GetDlgItem(p.id);
+            ASSERT_NE(control, nullptr) << p.id;
+            EXPECT_EQ(control->geometry(), mapped(p.units)) << p.id;
+        }
+        EXPECT_EQ(qobject_cast<QLabel*>(dialog.GetDlgItem(1012))->text(), "From:");
+        EXPECT_EQ(dialog.GetDefID(), IDCANCEL);  // the button with the default flag
+        qobject_cast<QProgressBar*>(dialog.GetDlgItem(1008))->setValue(40);
+        EXPECT_TRUE(SaveScreenshot(dialog, "template_dialog"));
+        // Enter with no button focused presses the default button, which ends the dialog.
+        if (QWidget* focused = dialog.focusWidget()) focused->clearFocus();
+        QTest::keyClick(&dialog, Qt::Key_Return);
+    });
+    Dialog dialog(nullptr, 400);
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+}
+
+TEST_F(TemplateDialogs, TheTemplatesFontSizesTheDialogUnitsAndResizableKeepsItResizable) {
+    Dialog dialog(nullptr, 401);
+    ASSERT_TRUE(dialog.CreateDialogWindow());
+    EXPECT_EQ(dialog.DialogFont().family(), "DejaVu Sans");
+    EXPECT_EQ(dialog.DialogFont().pointSize(), 12);
+    EXPECT_TRUE(dialog.DialogFont().bold());
+    Rect r(0, 0, 100, 40);
+    dialog.MapDialogRect(r);
+    EXPECT_EQ(dialog.size(), ToQSize(r.GetSize()));
+    EXPECT_NE(dialog.maximumSize(), dialog.minimumSize());
+    EXPECT_TRUE(dialog.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(dialog.windowFlags() & Qt::WindowCloseButtonHint);  // no sysmenu style
+    // Larger than with the program's 9-point font.
+    Dialog plain;
+    Rect small(0, 0, 100, 40);
+    plain.MapDialogRect(small);
+    EXPECT_GT(r.Width(), small.Width());
+}
+
+TEST_F(TemplateDialogs, AMissingTemplateOrAnUnknownCustomClassFailsTheDialog) {
+    for (std::uint32_t id : {499u, 402u}) {
+        Dialog dialog(nullptr, id);
+        EXPECT_EQ(dialog.RunModal(), -1) << id;
+        EXPECT_FALSE(dialog.isVisible()) << id;
+        EXPECT_TRUE(dialog.findChildren<QWidget*>().isEmpty()) << id;
+    }
 }
 
 }  // namespace
