@@ -99,6 +99,32 @@ CString NormalizePath(const CString& absolutePath) {
     return CString(std::move(out));
 }
 
+RootHold::RootHold(FileSystem& fs, const CString& root) {
+    if (root.IsEmpty()) return;
+    fs.HoldRoot(root);
+    fs_ = &fs;
+    root_ = root;
+}
+
+RootHold::~RootHold() {
+    if (fs_) fs_->ReleaseRoot(root_);
+}
+
+RootHold::RootHold(RootHold&& other) noexcept : fs_(other.fs_), root_(std::move(other.root_)) { other.fs_ = nullptr; }
+
+RootHold& RootHold::operator=(RootHold&& other) noexcept {
+    if (this != &other) {
+        // The new hold is taken before the old one goes, so a root held again stays open.
+        FileSystem* oldFs = fs_;
+        CString oldRoot = std::move(root_);
+        fs_ = other.fs_;
+        root_ = std::move(other.root_);
+        other.fs_ = nullptr;
+        if (oldFs) oldFs->ReleaseRoot(oldRoot);
+    }
+    return *this;
+}
+
 FileSystem& PosixFs() {
     static PosixFileSystem fs;
     return fs;

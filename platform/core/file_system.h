@@ -16,10 +16,13 @@
 // meaningful. Nothing throws.
 //
 // No call follows a symbolic link in the last component (statx with
-// AT_SYMLINK_NOFOLLOW, O_NOFOLLOW, unlink/rename never through a link); links in the
-// directory part are resolved as the kernel does (the crawl never builds a path through
-// a link: a link is an entry it skips). Removing a
-// directory removes only an empty one; nothing here deletes recursively.
+// AT_SYMLINK_NOFOLLOW, O_NOFOLLOW, unlink/rename never through a link). Below a held
+// root (HoldRoot) no component is followed either: a directory of the tree that was
+// replaced by a link since the scan is never written through, read through or listed
+// through; such a path fails with 3 (ELOOP and ENOTDIR of the errno table), as does one
+// with a ".." component below the root. Elsewhere, links in the directory part are
+// resolved as the kernel does. Removing a directory removes only an empty one; nothing
+// here deletes recursively.
 //
 // Threads: the implementations may be used from several threads at once; one File
 // object is used by one thread at a time.
@@ -212,6 +215,21 @@ public:
     // Other failures give their own code (no directory at path 3; a file system without
     // such locks, as NFS has none on directories).
     virtual std::unique_ptr<FileLock> LockDirectory(const CString& path, std::chrono::milliseconds wait) = 0;
+    // Roots. While a directory is held as a root, every call on a path below it reaches
+    // the entry from the root without following a link in any component, the last one
+    // included (see above). The first hold opens the root by its path (links above it
+    // resolved by the kernel, the root itself not followed, as NormaliseRoot left it);
+    // the calls below it start from that directory until the last hold is released, so a
+    // root moved or replaced meanwhile is not followed either. A root that cannot be
+    // opened then is opened again by the next call below it, which fails as the opening
+    // does. The root itself and every path below no held root are resolved as before;
+    // below nested roots the longest counts. GetFullPathName, ResolvePath,
+    // GetVolumeInformation and SyncFileSystem are not affected. Holds are counted: each
+    // HoldRoot needs its ReleaseRoot (RootHold below pairs them). A root is absolute; a
+    // '/' is added at its end when missing; a relative one is not held.
+    virtual void HoldRoot(const CString& root) = 0;
+    virtual void ReleaseRoot(const CString& root) = 0;
+
     // Whether listing several directories at once on worker threads pays (a real file
     // system, where the kernel's stat calls overlap). A walk over a file system that says
     // no lists one directory after the other, so test runs stay deterministic.
@@ -223,6 +241,23 @@ public:
 inline constexpr std::size_t kMaxPathBytes = 4096;
 // The longest name of one path component (NAME_MAX), in the same bytes.
 inline constexpr std::size_t kMaxNameBytes = 255;
+
+// One hold on a root of a file system for the object's lifetime (none when default-made
+// or made with an empty root). The file system must outlive it.
+class RootHold {
+public:
+    RootHold() = default;
+    RootHold(FileSystem& fs, const CString& root);
+    ~RootHold();
+    RootHold(RootHold&& other) noexcept;
+    RootHold& operator=(RootHold&& other) noexcept;
+    RootHold(const RootHold&) = delete;
+    RootHold& operator=(const RootHold&) = delete;
+
+private:
+    FileSystem* fs_ = nullptr;
+    CString root_;
+};
 
 // "." or "..": the first two entries of every listing, never entries of their own.
 inline bool IsDotName(std::u16string_view name) { return name == u"." || name == u".."; }

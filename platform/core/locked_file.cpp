@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/core/posix_file_system.h"
+#include "platform/core/posix_paths.h"
 #include "platform/core/win_error.h"
 
 namespace plat {
@@ -83,12 +84,14 @@ private:
 }  // namespace
 
 // flock on the directory's own descriptor: nothing is created, and the lock goes with the
-// process however it ends.
+// process however it ends. Below a held root the directory is reached as every other call
+// reaches its entry, without following a link.
 std::unique_ptr<FileLock> PosixFileSystem::LockDirectory(const CString& path, std::chrono::milliseconds wait) {
-    const std::string bytes = path.ToUtf8();
+    PosixPaths::Location at;
+    if (!paths_->Locate(path, at)) return nullptr;
     int fd;
     do {
-        fd = ::open(bytes.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        fd = paths_->Open(at, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         SetLastError(Win32FromErrno(errno, ErrnoContext::Other, false));

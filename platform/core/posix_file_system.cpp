@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "platform/core/copy_through_temporary.h"
+#include "platform/core/posix_paths.h"
 #include "platform/core/win_error.h"
 
 namespace plat {
@@ -31,16 +32,12 @@ auto RetryEintr(Call call) {
     return r;
 }
 
-bool ParentIsDirectory(const CString& path) {
-    struct stat st;
-    const CString parent = ParentPath(path);
-    return !parent.IsEmpty() && ::stat(parent.ToUtf8().c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// Sets the last error for a failed call on path; ENOENT needs the path to tell a missing
-// file (2) from a missing directory part (3). Always returns false.
-bool FailErrno(int err, const CString& path, ErrnoContext ctx = ErrnoContext::Other) {
-    const bool parentExists = err != ENOENT || ParentIsDirectory(path);
+// Sets the last error for a failed call on a path; ENOENT needs to know whether the
+// directory holding the entry exists to tell a missing file (2) from a missing directory
+// part (3). Always returns false.
+bool FailErrno(int err, const PosixPaths& paths, const PosixPaths::Location& at,
+               ErrnoContext ctx = ErrnoContext::Other) {
+    const bool parentExists = err != ENOENT || paths.ParentExists(at);
     SetLastError(Win32FromErrno(err, ctx, parentExists));
     return false;
 }
@@ -55,8 +52,9 @@ bool Fail(std::uint32_t code) {
     return false;
 }
 
-// The native bytes of an absolute path; false (last error 3, or 123 for an embedded
-// NUL) for anything else.
+// The native bytes of an absolute path, for the calls that are resolved by the kernel
+// whatever roots are held; false (last error 3, or 123 for an embedded NUL) for anything
+// else.
 bool NativePath(const CString& path, std::string& out) {
     if (!path.StartsWith(u"/")) return Fail(win32::ERROR_PATH_NOT_FOUND);
     if (path.Find(u'\0') != CString::npos) return Fail(win32::ERROR_INVALID_NAME);
@@ -104,17 +102,27 @@ void FillFindData(const struct statx& sx, CString name, FindData& out) {
     out.inode = sx.stx_ino;
 }
 
-// chmod that never follows a link: fchmodat's AT_SYMLINK_NOFOLLOW needs /proc; where
-// that is missing, the lstat just made has shown a non-link, so plain chmod is used.
-bool ChmodNoFollow(const CString& path, const std::string& native, std::uint32_t mode) {
+// chmod of the entry name in dir that never follows a link: fchmodat's
+// AT_SYMLINK_NOFOLLOW needs /proc or a recent kernel; where it has neither, the look just
+// made has shown a non-link, so the plain fchmodat is used. Returns 0 or an errno; a link
+// gives -1 (1921).
+int ChmodNoFollow(int dir, const char* name, std::uint32_t mode) {
     struct statx sx;
-    if (RetryEintr([&] { return ::statx(AT_FDCWD, native.c_str(), kStatxFlags, STATX_TYPE, &sx); }) != 0)
-        return FailErrno(errno, path);
-    if (S_ISLNK(sx.stx_mode)) return Fail(win32::ERROR_CANT_RESOLVE_FILENAME);
-    if (::fchmodat(AT_FDCWD, native.c_str(), mode & 07777, AT_SYMLINK_NOFOLLOW) == 0) return true;
-    if (errno != EOPNOTSUPP && errno != ENOTSUP) return FailErrno(errno, path);
-    if (::chmod(native.c_str(), mode & 07777) != 0) return FailErrno(errno, path);
-    return true;
+    if (RetryEintr([&] { return ::statx(dir, name, kStatxFlags, STATX_TYPE, &sx); }) != 0) return errno;
+    if (S_ISLNK(sx.stx_mode)) return -1;
+    if (::fchmodat(dir, name, mode & 07777, AT_SYMLINK_NOFOLLOW) == 0) return 0;
+    if (errno != EOPNOTSUPP && errno != ENOTSUP) return errno;
+    if (::fchmodat(dir, name, mode & 07777, 0) != 0) return errno;
+    return 0;
+}
+
+// ChmodNoFollow with the result as the last error; false on failure.
+bool SetModeAt(const PosixPaths& paths, const PosixPaths::Location& at, const PosixPaths::Parent& parent,
+               std::uint32_t mode) {
+    const int r = ChmodNoFollow(parent.fd(), parent.name(), mode);
+    if (r == 0) return true;
+    if (r < 0) return Fail(win32::ERROR_CANT_RESOLVE_FILENAME);
+    return FailErrno(r, paths, at);
 }
 
 class PosixFile final : public File {
@@ -228,10 +236,21 @@ private:
 
 }  // namespace
 
+PosixFileSystem::PosixFileSystem(PathWalk walk)
+    : paths_(std::make_unique<PosixPaths>(walk == PathWalk::ComponentByComponent
+                                               ? PosixPaths::Walk::ComponentByComponent
+                                               : PosixPaths::Walk::Automatic)) {}
+
+PosixFileSystem::~PosixFileSystem() = default;
+
+void PosixFileSystem::HoldRoot(const CString& root) { paths_->Hold(root); }
+
+void PosixFileSystem::ReleaseRoot(const CString& root) { paths_->Release(root); }
+
 std::unique_ptr<DirectoryLister> PosixFileSystem::ListDirectory(const CString& path) {
-    std::string native;
-    if (!NativePath(path, native)) return nullptr;
-    const int fd = RetryEintr([&] { return ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); });
+    PosixPaths::Location at;
+    if (!paths_->Locate(path, at)) return nullptr;
+    const int fd = paths_->Open(at, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         // A missing directory is a missing directory part of its listing (3), as the
         // listing of "dir/*" reports it.
@@ -268,11 +287,13 @@ std::unique_ptr<DirectoryLister> PosixFileSystem::ListDirectory(const CString& p
 }
 
 bool PosixFileSystem::GetFindData(const CString& path, FindData& out) {
-    std::string native;
-    if (!NativePath(path, native)) return false;
+    PosixPaths::Location at;
+    PosixPaths::Parent parent;
+    if (!paths_->Locate(path, at)) return false;
+    if (!paths_->OpenParent(at, parent)) return FailErrno(errno, *paths_, at);
     struct statx sx;
-    if (RetryEintr([&] { return ::statx(AT_FDCWD, native.c_str(), kStatxFlags, kStatxMask, &sx); }) != 0)
-        return FailErrno(errno, path);
+    if (RetryEintr([&] { return ::statx(parent.fd(), parent.name(), kStatxFlags, kStatxMask, &sx); }) != 0)
+        return FailErrno(errno, *paths_, at);
     FillFindData(sx, LastComponent(path), out);
     return true;
 }
@@ -289,81 +310,100 @@ bool PosixFileSystem::SetFileAttributes(const CString& path, std::uint32_t attri
     if (fd.kind != EntryKind::File) return true;  // READONLY means nothing on a directory
     const std::uint32_t mode = (attributes & FILE_ATTRIBUTE_READONLY) ? fd.mode & ~0222u : fd.mode | 0200u;
     if (mode == fd.mode) return true;
-    return ChmodNoFollow(path, path.ToUtf8(), mode);
+    return SetPermissions(path, mode);
 }
 
 bool PosixFileSystem::SetFileTimes(const CString& path, const FileTime*, const FileTime* lastAccess,
                                    const FileTime* lastWrite) {
-    std::string native;
-    if (!NativePath(path, native)) return false;
+    PosixPaths::Location at;
+    PosixPaths::Parent parent;
+    if (!paths_->Locate(path, at)) return false;
+    if (!paths_->OpenParent(at, parent)) return FailErrno(errno, *paths_, at);
     const struct timespec ts[2] = {ToTimespec(lastAccess), ToTimespec(lastWrite)};
-    if (::utimensat(AT_FDCWD, native.c_str(), ts, AT_SYMLINK_NOFOLLOW) != 0) return FailErrno(errno, path);
+    if (::utimensat(parent.fd(), parent.name(), ts, AT_SYMLINK_NOFOLLOW) != 0) return FailErrno(errno, *paths_, at);
     return true;
 }
 
 bool PosixFileSystem::SetPermissions(const CString& path, std::uint32_t mode) {
-    std::string native;
-    if (!NativePath(path, native)) return false;
-    return ChmodNoFollow(path, native, mode);
+    PosixPaths::Location at;
+    PosixPaths::Parent parent;
+    if (!paths_->Locate(path, at)) return false;
+    if (!paths_->OpenParent(at, parent)) return FailErrno(errno, *paths_, at);
+    return SetModeAt(*paths_, at, parent, mode);
 }
 
 bool PosixFileSystem::CreateDirectory(const CString& path) {
-    std::string native;
-    if (!NativePath(path, native)) return false;
-    if (::mkdir(native.c_str(), 0777) != 0) return FailErrno(errno, path, ErrnoContext::MakeDirectory);
+    PosixPaths::Location at;
+    PosixPaths::Parent parent;
+    if (!paths_->Locate(path, at)) return false;
+    if (!paths_->OpenParent(at, parent)) return FailErrno(errno, *paths_, at, ErrnoContext::MakeDirectory);
+    if (::mkdirat(parent.fd(), parent.name(), 0777) != 0)
+        return FailErrno(errno, *paths_, at, ErrnoContext::MakeDirectory);
     // A umask that takes the owner's write or search bit would make the new directory
     // useless to the run that created it.
     struct stat st;
-    if (::lstat(native.c_str(), &st) == 0 && (st.st_mode & 0300) != 0300) ChmodNoFollow(path, native, st.st_mode | 0300);
+    if (::fstatat(parent.fd(), parent.name(), &st, AT_SYMLINK_NOFOLLOW) == 0 && (st.st_mode & 0300) != 0300)
+        ChmodNoFollow(parent.fd(), parent.name(), st.st_mode | 0300);
     return true;
 }
 
 bool PosixFileSystem::CreateDirectoryFromTemplate(const CString& path, const CString& templatePath) {
-    std::string native;
-    if (!NativePath(path, native)) return false;
+    PosixPaths::Location at;
+    PosixPaths::Parent parent;
+    if (!paths_->Locate(path, at)) return false;
     FindData tmpl;
     if (!GetFindData(templatePath, tmpl)) return false;
-    if (::mkdir(native.c_str(), 0700) != 0) return FailErrno(errno, path, ErrnoContext::MakeDirectory);
+    if (!paths_->OpenParent(at, parent)) return FailErrno(errno, *paths_, at, ErrnoContext::MakeDirectory);
+    if (::mkdirat(parent.fd(), parent.name(), 0700) != 0)
+        return FailErrno(errno, *paths_, at, ErrnoContext::MakeDirectory);
     // mkdir applies the umask; the copy keeps the template's bits exactly (plus owner
     // write and search until the run is done with it).
-    if (!ChmodNoFollow(path, native, tmpl.mode | 0300)) {
+    if (!SetModeAt(*paths_, at, parent, tmpl.mode | 0300)) {
         const std::uint32_t code = GetLastError();
-        ::rmdir(native.c_str());
+        ::unlinkat(parent.fd(), parent.name(), AT_REMOVEDIR);
         return Fail(code);
     }
     return true;
 }
 
 bool PosixFileSystem::RemoveDirectory(const CString& path) {
-    std::string native;
-    if (!NativePath(path, native)) return false;
-    if (RetryEintr([&] { return ::rmdir(native.c_str()); }) != 0) {
+    PosixPaths::Location at;
+    PosixPaths::Parent parent;
+    if (!paths_->Locate(path, at)) return false;
+    if (!paths_->OpenParent(at, parent)) return FailErrno(errno, *paths_, at);
+    if (RetryEintr([&] { return ::unlinkat(parent.fd(), parent.name(), AT_REMOVEDIR); }) != 0) {
         const int err = errno == EEXIST ? ENOTEMPTY : errno;  // some file systems say EEXIST
-        return FailErrno(err, path);
+        return FailErrno(err, *paths_, at);
     }
     return true;
 }
 
 bool PosixFileSystem::DeleteFile(const CString& path) {
-    std::string native;
-    if (!NativePath(path, native)) return false;
-    if (RetryEintr([&] { return ::unlink(native.c_str()); }) != 0) return FailErrno(errno, path);
+    PosixPaths::Location at;
+    PosixPaths::Parent parent;
+    if (!paths_->Locate(path, at)) return false;
+    if (!paths_->OpenParent(at, parent)) return FailErrno(errno, *paths_, at);
+    if (RetryEintr([&] { return ::unlinkat(parent.fd(), parent.name(), 0); }) != 0)
+        return FailErrno(errno, *paths_, at);
     return true;
 }
 
 bool PosixFileSystem::MoveFile(const CString& from, const CString& to, bool replaceExisting) {
-    std::string a, b;
-    if (!NativePath(from, a) || !NativePath(to, b)) return false;
+    PosixPaths::Location a, b;
+    PosixPaths::Parent pa, pb;
+    if (!paths_->Locate(from, a) || !paths_->Locate(to, b)) return false;
+    if (!paths_->OpenParent(a, pa)) return FailErrno(errno, *paths_, a);
+    if (!paths_->OpenParent(b, pb)) return FailErrno(errno, *paths_, b, ErrnoContext::Rename);
     int r;
     if (replaceExisting) {
-        r = RetryEintr([&] { return ::rename(a.c_str(), b.c_str()); });
+        r = RetryEintr([&] { return ::renameat(pa.fd(), pa.name(), pb.fd(), pb.name()); });
     } else {
-        r = RetryEintr([&] { return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_NOREPLACE); });
+        r = RetryEintr([&] { return ::renameat2(pa.fd(), pa.name(), pb.fd(), pb.name(), RENAME_NOREPLACE); });
         if (r != 0 && errno == EINVAL) {
             // The file system cannot refuse atomically; check, then rename.
             struct stat st;
-            if (::lstat(b.c_str(), &st) == 0) return Fail(win32::ERROR_ALREADY_EXISTS);
-            r = RetryEintr([&] { return ::rename(a.c_str(), b.c_str()); });
+            if (::fstatat(pb.fd(), pb.name(), &st, AT_SYMLINK_NOFOLLOW) == 0) return Fail(win32::ERROR_ALREADY_EXISTS);
+            r = RetryEintr([&] { return ::renameat(pa.fd(), pa.name(), pb.fd(), pb.name()); });
         }
     }
     if (r == 0) return true;
@@ -371,20 +411,19 @@ bool PosixFileSystem::MoveFile(const CString& from, const CString& to, bool repl
     if (err == ENOENT) {
         // Either the source or the target's directory is missing.
         struct stat st;
-        if (::lstat(a.c_str(), &st) != 0) return FailErrno(errno, from);
+        if (::fstatat(pa.fd(), pa.name(), &st, AT_SYMLINK_NOFOLLOW) != 0) return FailErrno(errno, *paths_, a);
         return Fail(win32::ERROR_PATH_NOT_FOUND);
     }
-    return FailErrno(err, to, ErrnoContext::Rename);
+    return FailErrno(err, *paths_, b, ErrnoContext::Rename);
 }
 
 std::unique_ptr<File> PosixFileSystem::OpenRead(const CString& path) {
-    std::string native;
-    if (!NativePath(path, native)) return nullptr;
+    PosixPaths::Location at;
+    if (!paths_->Locate(path, at)) return nullptr;
     // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below anyway.
-    const int fd = RetryEintr(
-        [&] { return ::open(native.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK); });
+    const int fd = paths_->Open(at, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
-        FailErrno(errno, path);
+        FailErrno(errno, *paths_, at);
         return nullptr;
     }
     struct stat st;
@@ -397,13 +436,13 @@ std::unique_ptr<File> PosixFileSystem::OpenRead(const CString& path) {
 }
 
 std::unique_ptr<File> PosixFileSystem::CreateFile(const CString& path, CreateMode mode, std::uint32_t permissions) {
-    std::string native;
-    if (!NativePath(path, native)) return nullptr;
+    PosixPaths::Location at;
+    if (!paths_->Locate(path, at)) return nullptr;
     const bool exclusive = mode == CreateMode::CreateNew;
     const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | (exclusive ? O_EXCL : O_TRUNC);
-    const int fd = RetryEintr([&] { return ::open(native.c_str(), flags, permissions & 07777); });
+    const int fd = paths_->Open(at, flags, permissions & 07777);
     if (fd < 0) {
-        FailErrno(errno, path, exclusive ? ErrnoContext::ExclusiveCreate : ErrnoContext::Other);
+        FailErrno(errno, *paths_, at, exclusive ? ErrnoContext::ExclusiveCreate : ErrnoContext::Other);
         return nullptr;
     }
     return std::make_unique<PosixFile>(fd);
@@ -417,16 +456,15 @@ std::unique_ptr<File> PosixFileSystem::CreateTemporaryBeside(const CString& targ
     if (!dir.EndsWith(u'/')) dir += u'/';
     for (int attempt = 0; attempt < 100; ++attempt) {
         const CString candidate = dir + stem + RandomTemporaryName();  // 36^8 names, tried exclusively
-        const std::string c = candidate.ToUtf8();
-        const int fd = RetryEintr([&] {
-            return ::open(c.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, kTemporaryMode);
-        });
+        PosixPaths::Location at;
+        if (!paths_->Locate(candidate, at)) return nullptr;
+        const int fd = paths_->Open(at, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, kTemporaryMode);
         if (fd >= 0) {
             tempPath = candidate;
             return std::make_unique<PosixFile>(fd);
         }
         if (errno != EEXIST) {
-            FailErrno(errno, candidate, ErrnoContext::ExclusiveCreate);
+            FailErrno(errno, *paths_, at, ErrnoContext::ExclusiveCreate);
             return nullptr;
         }
     }
@@ -485,7 +523,7 @@ bool PosixFileSystem::ResolvePath(const CString& path, CString& out) {
     std::string native;
     if (!NativePath(path, native)) return false;
     char* resolved = ::realpath(native.c_str(), nullptr);
-    if (!resolved) return FailErrno(errno, path);
+    if (!resolved) return FailErrno(errno, *paths_, PosixPaths::Location{nullptr, native});
     out = CString::FromUtf8(resolved);
     std::free(resolved);
     return true;
@@ -514,7 +552,8 @@ bool PosixFileSystem::GetVolumeInformation(const CString& path, CString& fileSys
     std::string native;
     if (!NativePath(path, native)) return false;
     struct statfs sf;
-    if (RetryEintr([&] { return ::statfs(native.c_str(), &sf); }) != 0) return FailErrno(errno, path);
+    if (RetryEintr([&] { return ::statfs(native.c_str(), &sf); }) != 0)
+        return FailErrno(errno, *paths_, PosixPaths::Location{nullptr, native});
     fileSystemName = FileSystemNameFromMagic(static_cast<std::uint64_t>(sf.f_type) & 0xFFFFFFFFULL);
     return true;
 }
@@ -523,7 +562,7 @@ bool PosixFileSystem::SyncFileSystem(const CString& path) {
     std::string native;
     if (!NativePath(path, native)) return false;
     const int fd = RetryEintr([&] { return ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK); });
-    if (fd < 0) return FailErrno(errno, path);
+    if (fd < 0) return FailErrno(errno, *paths_, PosixPaths::Location{nullptr, native});
     const int r = ::syncfs(fd);
     const int err = errno;
     ::close(fd);
@@ -532,10 +571,10 @@ bool PosixFileSystem::SyncFileSystem(const CString& path) {
 }
 
 bool PosixFileSystem::SyncDirectory(const CString& path) {
-    std::string native;
-    if (!NativePath(path, native)) return false;
-    const int fd = RetryEintr([&] { return ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); });
-    if (fd < 0) return FailErrno(errno, path);
+    PosixPaths::Location at;
+    if (!paths_->Locate(path, at)) return false;
+    const int fd = paths_->Open(at, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return FailErrno(errno, *paths_, at);
     const int r = RetryEintr([&] { return ::fsync(fd); });
     const int err = errno;
     ::close(fd);

@@ -1,9 +1,14 @@
 #pragma once
-// The real file system over POSIX (Linux). Stateless: one instance (PosixFs()) serves
-// every thread. Contracts of the calls are those of FileSystem (file_system.h); what
-// this implementation adds:
+// The real file system over POSIX (Linux). Its only state is the set of held roots: one
+// instance (PosixFs()) serves every thread. Contracts of the calls are those of
+// FileSystem (file_system.h); what this implementation adds:
 //   - paths must be absolute; anything else (a Windows-style "C:\\..." root included)
 //     fails with 3 as a missing directory does;
+//   - below a held root every call starts from the root's descriptor (O_PATH, opened at
+//     the first hold) and reaches the entry with openat2 RESOLVE_NO_SYMLINKS |
+//     RESOLVE_BENEATH, or one component at a time with O_NOFOLLOW where the kernel has no
+//     openat2 (posix_paths.h); the calls that need a directory and a name (stat, mkdir,
+//     unlink, rename, chmod, utimens) open the entry's parent that way;
 //   - stamps come from statx with AT_SYMLINK_NOFOLLOW; the creation time is the birth
 //     time where the file system reports it, else the mtime; the size of anything but a
 //     regular file is 0;
@@ -17,8 +22,19 @@
 
 namespace plat {
 
+class PosixPaths;
+
 class PosixFileSystem final : public FileSystem {
 public:
+    // How a path below a held root is resolved: openat2 where the kernel has it (found out
+    // at the first call), or always one component at a time (for tests of that way).
+    enum class PathWalk { Automatic, ComponentByComponent };
+
+    explicit PosixFileSystem(PathWalk walk = PathWalk::Automatic);
+    ~PosixFileSystem() override;
+    PosixFileSystem(const PosixFileSystem&) = delete;
+    PosixFileSystem& operator=(const PosixFileSystem&) = delete;
+
     std::unique_ptr<DirectoryLister> ListDirectory(const CString& path) override;
     bool GetFindData(const CString& path, FindData& out) override;
     std::uint32_t GetFileAttributes(const CString& path) override;
@@ -47,11 +63,16 @@ public:
     bool SyncDirectory(const CString& path) override;
     // In locked_file.cpp beside LockedFile; polled every 10 ms while another holds it.
     std::unique_ptr<FileLock> LockDirectory(const CString& path, std::chrono::milliseconds wait) override;
+    void HoldRoot(const CString& root) override;
+    void ReleaseRoot(const CString& root) override;
     bool ListsInParallel() const override { return true; }
 
     // The name reported for a statfs f_type magic number ("unknown" for one without a
     // name here).
     static CString FileSystemNameFromMagic(std::uint64_t magic);
+
+private:
+    std::unique_ptr<PosixPaths> paths_;
 };
 
 }  // namespace plat

@@ -273,4 +273,8 @@ std::unique_ptr<FileLock> FaultFileSystem::LockDirectory(const CString& path, st
     return Admit(FsOp::LockDirectory, path) ? inner_.LockDirectory(path, wait) : nullptr;
 }
 
+void FaultFileSystem::HoldRoot(const CString& root) { inner_.HoldRoot(root); }
+
+void FaultFileSystem::ReleaseRoot(const CString& root) { inner_.ReleaseRoot(root); }
+
 }  // namespace plat

@@ -123,6 +123,10 @@ public:
     bool SyncFileSystem(const CString& path) override;
     bool SyncDirectory(const CString& path) override;
     std::unique_ptr<FileLock> LockDirectory(const CString& path, std::chrono::milliseconds wait) override;
+    // Roots are held by the wrapped file system, which resolves every path; holding is
+    // no call of its own (never counted, hooked or failed).
+    void HoldRoot(const CString& root) override;
+    void ReleaseRoot(const CString& root) override;
 
 private:
     class FaultFile;

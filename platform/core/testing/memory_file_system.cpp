@@ -194,18 +194,62 @@ std::shared_ptr<MemoryFileSystem::Node> MemoryFileSystem::NewNode(int kind, std:
     return n;
 }
 
+int MemoryFileSystem::HeldRootNode(HeldRoot& held, std::shared_ptr<Node>& node,
+                                   std::vector<std::shared_ptr<Node>>& chain) const {
+    const std::u16string_view path = held.path.view();
+    Walk at;
+    const int err = Resolve(path.substr(0, path.size() > 1 ? path.size() - 1 : 1), false, at, true, false);
+    if (!held.node) {
+        // Not a directory when the hold was taken: opened now, as the POSIX root is.
+        if (err) return err;
+        if (!at.node) return ENOENT;
+        if (at.node->kind == EntryKind::Symlink) return ELOOP;
+        if (at.node->kind != EntryKind::Directory) return ENOTDIR;
+        held.node = at.node;
+    }
+    node = held.node;
+    // The directories above the root where its path still leads there (a directory is
+    // never moved below itself); a root moved away is reached on its own.
+    chain.clear();
+    if (!err && at.node == node) chain = std::move(at.chain);
+    chain.push_back(node);
+    return 0;
+}
+
 // Walks path as the kernel's lookup does: search permission on every directory passed,
 // links followed in the middle (and at the end when followLast), ".." never above "/".
+// Below a held root (unless !heldRoots) the walk starts at the root's own node and no
+// link is followed, the last component's neither when followLast: a link or ".." there
+// gives ELOOP.
 // Returns 0 or an errno; a missing last component is not an error (w.node is null).
-int MemoryFileSystem::Resolve(std::u16string_view path, bool followLast, Walk& w, bool checkPermissions) const {
+int MemoryFileSystem::Resolve(std::u16string_view path, bool followLast, Walk& w, bool checkPermissions,
+                              bool heldRoots) const {
     if (path.find(u'\0') != std::u16string_view::npos) return kInvalidName;
     if (!path.starts_with(u'/')) {
         w.parentExists = false;  // not a path here: fails as a missing directory does
         return ENOENT;
     }
-    std::vector<std::u16string> todo = Components(path);
-    std::reverse(todo.begin(), todo.end());
     std::vector<std::shared_ptr<Node>> chain{root_};
+    std::vector<std::u16string> todo;
+    bool below = false;
+    if (heldRoots) {
+        const HeldRoots<HeldRoot>::Found found = roots_.Below(path);
+        if (found.state) {
+            todo = Components(path.substr(found.length));
+            if (std::find(todo.begin(), todo.end(), u"..") != todo.end()) return ELOOP;
+            todo.erase(std::remove(todo.begin(), todo.end(), u"."), todo.end());
+            below = !todo.empty();  // else the root itself ("/r//")
+        }
+        if (below) {
+            std::shared_ptr<Node> top;
+            if (const int err = HeldRootNode(*found.state, top, chain)) {
+                w.parentExists = false;
+                return err;
+            }
+        }
+    }
+    if (!below) todo = Components(path);
+    std::reverse(todo.begin(), todo.end());
     std::vector<std::u16string> names;
     int links = 0;
     while (!todo.empty()) {
@@ -234,7 +278,7 @@ int MemoryFileSystem::Resolve(std::u16string_view path, bool followLast, Walk& w
         }
         const std::shared_ptr<Node>& child = it->second;
         if (child->kind == EntryKind::Symlink && (!last || followLast)) {
-            if (++links > kMaxLinks) return ELOOP;
+            if (below || ++links > kMaxLinks) return ELOOP;
             if (child->target.starts_with(u'/')) {
                 chain.resize(1);
                 names.clear();
@@ -499,7 +543,7 @@ bool MemoryFileSystem::GetFullPathName(const CString& path, CString& out) {
 bool MemoryFileSystem::ResolvePath(const CString& path, CString& out) {
     std::lock_guard lock(mutex_);
     Walk w;
-    if (const int err = Resolve(path, true, w)) return Fail(err, ErrnoContext::Other, w.parentExists);
+    if (const int err = Resolve(path, true, w, true, false)) return Fail(err, ErrnoContext::Other, w.parentExists);
     if (!w.node) return Fail(ENOENT);
     out = CString(w.resolved);
     return true;
@@ -508,7 +552,7 @@ bool MemoryFileSystem::ResolvePath(const CString& path, CString& out) {
 bool MemoryFileSystem::GetVolumeInformation(const CString& path, CString& fileSystemName) {
     std::lock_guard lock(mutex_);
     Walk w;
-    if (const int err = Resolve(path, true, w)) return Fail(err, ErrnoContext::Other, w.parentExists);
+    if (const int err = Resolve(path, true, w, true, false)) return Fail(err, ErrnoContext::Other, w.parentExists);
     if (!w.node) return Fail(ENOENT);
     fileSystemName = fileSystemName_;
     return true;
@@ -517,7 +561,7 @@ bool MemoryFileSystem::GetVolumeInformation(const CString& path, CString& fileSy
 bool MemoryFileSystem::SyncFileSystem(const CString& path) {
     std::lock_guard lock(mutex_);
     Walk w;
-    if (const int err = Resolve(path, true, w)) return Fail(err, ErrnoContext::Other, w.parentExists);
+    if (const int err = Resolve(path, true, w, true, false)) return Fail(err, ErrnoContext::Other, w.parentExists);
     return w.node ? true : Fail(ENOENT);
 }
 
@@ -561,6 +605,23 @@ std::unique_ptr<FileLock> MemoryFileSystem::LockDirectory(const CString& path, s
     }
     locked_.insert(node.get());
     return std::make_unique<MemLock>(*this, std::move(node));
+}
+
+void MemoryFileSystem::HoldRoot(const CString& root) {
+    std::lock_guard lock(mutex_);
+    roots_.Hold(root, [&](const CString& key) {
+        auto held = std::make_shared<HeldRoot>();
+        held->path = key;
+        std::shared_ptr<Node> node;
+        std::vector<std::shared_ptr<Node>> chain;
+        HeldRootNode(*held, node, chain);  // a root that is no directory now is looked for again later
+        return held;
+    });
+}
+
+void MemoryFileSystem::ReleaseRoot(const CString& root) {
+    std::lock_guard lock(mutex_);
+    roots_.Release(root);
 }
 
 // --- Test helpers --------------------------------------------------------------------
@@ -607,7 +668,7 @@ bool MemoryFileSystem::AddSpecial(const CString& path, std::uint32_t mode) {
 std::optional<std::string> MemoryFileSystem::ReadAll(const CString& path) const {
     std::lock_guard lock(mutex_);
     Walk w;
-    const int err = Resolve(path, false, w, false);
+    const int err = Resolve(path, false, w, false, false);
     if (err || !w.node || w.node->kind != EntryKind::File) return std::nullopt;
     return w.node->data;
 }
@@ -615,14 +676,14 @@ std::optional<std::string> MemoryFileSystem::ReadAll(const CString& path) const 
 bool MemoryFileSystem::Exists(const CString& path) const {
     std::lock_guard lock(mutex_);
     Walk w;
-    const int err = Resolve(path, false, w, false);
+    const int err = Resolve(path, false, w, false, false);
     return err == 0 && w.node != nullptr;
 }
 
 bool MemoryFileSystem::SetMode(const CString& path, std::uint32_t mode) {
     std::lock_guard lock(mutex_);
     Walk w;
-    const int err = Resolve(path, false, w, false);
+    const int err = Resolve(path, false, w, false, false);
     if (err || !w.node) return false;
     w.node->mode = mode & 07777;
     return true;
@@ -631,7 +692,7 @@ bool MemoryFileSystem::SetMode(const CString& path, std::uint32_t mode) {
 std::string MemoryFileSystem::Dump(const CString& path) const {
     std::lock_guard lock(mutex_);
     Walk w;
-    const int err = Resolve(path, false, w, false);
+    const int err = Resolve(path, false, w, false, false);
     if (err || !w.node) return "(missing) " + path.ToUtf8() + "\n";
     std::string out;
     const auto line = [&](const Node& n, const std::string& p) {

@@ -7,7 +7,7 @@
 // with the same Win32 codes (the same errno-to-Win32 table decides them):
 //   - paths are absolute ('/' between components); intermediate links are followed as
 //     the kernel does, the last component never (ResolvePath and GetVolumeInformation
-//     excepted);
+//     excepted); below a held root no link is followed in any component (ELOOP, 3);
 //   - permissions are enforced on the owner bits: a listing needs r and x on the
 //     directory, walking through a directory needs x, creating, removing or renaming an
 //     entry needs w and x on its directory (moving a directory to another parent also w
@@ -29,7 +29,9 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 #include "platform/core/file_system.h"
+#include "platform/core/held_roots.h"
 
 namespace plat {
 
@@ -75,6 +77,10 @@ public:
     // its lock lives; a second lock waits for it as long as asked. A lock must not outlive
     // the file system.
     std::unique_ptr<FileLock> LockDirectory(const CString& path, std::chrono::milliseconds wait) override;
+    // A held root's directory node is taken at the first hold, as the POSIX file system
+    // opens the root's descriptor then.
+    void HoldRoot(const CString& root) override;
+    void ReleaseRoot(const CString& root) override;
 
     // --- Building and inspecting trees (tests). These ignore permissions, create missing
     // parent directories (0755) and fail (false, nothing changed) when the path exists
@@ -107,9 +113,19 @@ private:
     class MemFile;
     class MemLister;
     class MemLock;
+    // A held root: its path (with '/') and its directory, null while it was none.
+    struct HeldRoot {
+        CString path;
+        std::shared_ptr<Node> node;
+    };
 
     FileTime NowLocked() const;
-    int Resolve(std::u16string_view path, bool followLast, Walk& w, bool checkPermissions = true) const;
+    // heldRoots false: the plain walk whatever roots are held (the test helpers).
+    int Resolve(std::u16string_view path, bool followLast, Walk& w, bool checkPermissions = true,
+                bool heldRoots = true) const;
+    // The node of a held root (taken now if it had none) and the directories down to it;
+    // an errno when it is no directory.
+    int HeldRootNode(HeldRoot& held, std::shared_ptr<Node>& node, std::vector<std::shared_ptr<Node>>& chain) const;
     bool Allowed(const Node& n, std::uint32_t bits) const;
     std::shared_ptr<Node> NewNode(int kind, std::uint32_t mode, FileTime t);
     bool AddEntry(const CString& path, std::shared_ptr<Node> node);
@@ -124,6 +140,7 @@ private:
     std::uint64_t nextInode_ = 1;
     std::uint64_t nextTemporary_ = 0;
     std::set<const Node*> locked_;
+    HeldRoots<HeldRoot> roots_;
 };
 
 }  // namespace plat

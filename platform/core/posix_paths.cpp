@@ -1,0 +1,228 @@
+#include "platform/core/posix_paths.h"
+
+#include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string_view>
+
+#include "platform/core/file_system.h"
+#include "platform/core/win_error.h"
+
+namespace plat {
+namespace {
+
+// Whether the kernel has openat2 with the resolve flags: unknown until the first call.
+enum Openat2 { kUnknown, kPresent, kAbsent };
+std::atomic<int> g_openat2{kUnknown};
+
+constexpr int kDirectoryFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+template <typename Call>
+auto RetryEintr(Call call) {
+    decltype(call()) r;
+    do {
+        r = call();
+    } while (r == -1 && errno == EINTR);
+    return r;
+}
+
+bool Fail(std::uint32_t code) {
+    SetLastError(code);
+    return false;
+}
+
+// Calls visit(component, last) for the components of a relative path, empty and "."
+// ones left out, until it returns false. last is exact for a path without such
+// components (as Locate leaves it).
+template <typename Visit>
+void ForEachComponent(std::string_view rel, Visit visit) {
+    std::size_t i = 0;
+    while (i < rel.size()) {
+        std::size_t end = rel.find('/', i);
+        if (end == std::string_view::npos) end = rel.size();
+        const std::string_view part = rel.substr(i, end - i);
+        i = end + 1;
+        if (part.empty() || part == ".") continue;
+        if (!visit(part, i >= rel.size())) return;
+    }
+}
+
+}  // namespace
+
+PosixPaths::Root::Root(const CString& root) {
+    // "/r/" is opened as "/r", so that O_NOFOLLOW applies to the root's own name.
+    CString path = root;
+    while (path.GetLength() > 1 && path.EndsWith(u'/')) path = path.Left(path.GetLength() - 1);
+    native_ = path.ToUtf8();
+    const int saved = errno;
+    Descriptor();
+    errno = saved;
+}
+
+PosixPaths::Root::~Root() {
+    const int fd = fd_.load();
+    if (fd >= 0) ::close(fd);
+}
+
+int PosixPaths::Root::Descriptor() {
+    int fd = fd_.load(std::memory_order_acquire);
+    if (fd >= 0) return fd;
+    fd = RetryEintr([&] { return ::open(native_.c_str(), kDirectoryFlags); });
+    if (fd < 0) return -1;
+    int expected = -1;
+    if (!fd_.compare_exchange_strong(expected, fd, std::memory_order_acq_rel)) {
+        ::close(fd);  // another call opened it first
+        return expected;
+    }
+    return fd;
+}
+
+PosixPaths::Parent::~Parent() {
+    if (owned_) ::close(fd_);
+}
+
+void PosixPaths::Hold(const CString& root) {
+    roots_.Hold(root, [](const CString& key) { return std::make_shared<Root>(key); });
+}
+
+void PosixPaths::Release(const CString& root) { roots_.Release(root); }
+
+bool PosixPaths::Locate(const CString& path, Location& out) const {
+    if (!path.StartsWith(u"/")) return Fail(win32::ERROR_PATH_NOT_FOUND);
+    if (path.Find(u'\0') != CString::npos) return Fail(win32::ERROR_INVALID_NAME);
+    const HeldRoots<Root>::Found found = roots_.Below(path.view());
+    if (!found.state) {
+        out.root.reset();
+        out.path = path.ToUtf8();
+        return true;
+    }
+    // The part below the root, its components joined by one '/' ("a//./b/" is "a/b").
+    const std::string below = CString(path.view().substr(found.length)).ToUtf8();
+    std::string rel;
+    rel.reserve(below.size());
+    bool inside = true;
+    ForEachComponent(below, [&](std::string_view part, bool) {
+        inside = part != "..";
+        if (!rel.empty()) rel += '/';
+        rel += part;
+        return inside;
+    });
+    // ".." below a root could only lead out of it or back into it by another way.
+    if (!inside) return Fail(win32::ERROR_PATH_NOT_FOUND);
+    out.root = rel.empty() ? nullptr : found.state;  // "/r//" is the root itself
+    out.path = rel.empty() ? path.ToUtf8() : std::move(rel);
+    return true;
+}
+
+int PosixPaths::WalkBelow(int rootFd, const std::string& rel, int flags, unsigned mode) const {
+    int dir = rootFd;
+    int result = -1;
+    bool failed = false;
+    ForEachComponent(rel, [&](std::string_view part, bool last) {
+        const std::string name(part);
+        if (last) {
+            result = RetryEintr([&] { return ::openat(dir, name.c_str(), flags, mode); });
+            return false;
+        }
+        const int next = RetryEintr([&] { return ::openat(dir, name.c_str(), kDirectoryFlags); });
+        const int err = errno;
+        if (dir != rootFd) ::close(dir);
+        if (next < 0) {
+            errno = err;
+            failed = true;
+            return false;
+        }
+        dir = next;
+        return true;
+    });
+    if (!failed && dir != rootFd) {
+        const int err = errno;
+        ::close(dir);
+        errno = err;
+    }
+    return result;
+}
+
+int PosixPaths::OpenBelow(int rootFd, const std::string& rel, int flags, unsigned mode) const {
+    if (walk_ == Walk::Automatic && g_openat2.load(std::memory_order_relaxed) != kAbsent) {
+        struct open_how how{};
+        how.flags = static_cast<std::uint64_t>(flags);
+        how.mode = (flags & O_CREAT) ? mode : 0;
+        how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
+        for (int attempt = 0;; ++attempt) {
+            const long fd = RetryEintr([&] { return ::syscall(SYS_openat2, rootFd, rel.c_str(), &how, sizeof how); });
+            if (fd >= 0) {
+                g_openat2.store(kPresent, std::memory_order_relaxed);
+                return static_cast<int>(fd);
+            }
+            // The kernel could not rule out a race with a rename; the caller may try again.
+            if (errno == EAGAIN && attempt < 8) continue;
+            break;
+        }
+        if ((errno == ENOSYS || errno == EINVAL) && g_openat2.load(std::memory_order_relaxed) == kUnknown) {
+            // No openat2, or one without these resolve flags (or a filter that refuses
+            // the call): the walk below does the same one component at a time.
+            g_openat2.store(kAbsent, std::memory_order_relaxed);
+        } else {
+            g_openat2.store(kPresent, std::memory_order_relaxed);
+            // Leaving the root cannot happen without ".." (refused before), so take it as
+            // what it would be: a path that does not lead below the root.
+            if (errno == EXDEV) errno = ELOOP;
+            return -1;
+        }
+    }
+    return WalkBelow(rootFd, rel, flags, mode);
+}
+
+int PosixPaths::Open(const Location& at, int flags, unsigned mode) const {
+    if (!at.root) return RetryEintr([&] { return ::open(at.path.c_str(), flags, mode); });
+    const int rootFd = at.root->Descriptor();
+    if (rootFd < 0) return -1;
+    return OpenBelow(rootFd, at.path, flags | O_NOFOLLOW | O_CLOEXEC, mode);
+}
+
+bool PosixPaths::OpenParent(const Location& at, Parent& out) const {
+    if (!at.root) {
+        out.fd_ = AT_FDCWD;
+        out.owned_ = false;
+        out.name_ = at.path;
+        return true;
+    }
+    const int rootFd = at.root->Descriptor();
+    if (rootFd < 0) return false;
+    // The last component and the directory part before it.
+    const std::string_view rel = at.path;
+    const std::size_t slash = rel.rfind('/');
+    out.name_ = std::string(slash == std::string_view::npos ? rel : rel.substr(slash + 1));
+    if (slash == std::string_view::npos) {
+        out.fd_ = rootFd;
+        out.owned_ = false;
+        return true;
+    }
+    const int fd = OpenBelow(rootFd, std::string(rel.substr(0, slash)), kDirectoryFlags, 0);
+    if (fd < 0) return false;
+    out.fd_ = fd;
+    out.owned_ = true;
+    return true;
+}
+
+bool PosixPaths::ParentExists(const Location& at) const {
+    const int saved = errno;
+    bool exists;
+    if (!at.root) {
+        struct stat st;
+        const CString parent = ParentPath(CString::FromUtf8(at.path));
+        exists = !parent.IsEmpty() && ::stat(parent.ToUtf8().c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    } else {
+        Parent p;
+        exists = OpenParent(at, p);
+    }
+    errno = saved;
+    return exists;
+}
+
+}  // namespace plat
