@@ -65,6 +65,8 @@ void SyncExecutor::Init(const CString& leftRoot, const CString& rightRoot, Watch
     secondBuffer_.reset();
     leftRoot_ = leftRoot;
     rightRoot_ = rightRoot;
+    leftHold_ = plat::RootHold(*fs_, leftRoot);
+    rightHold_ = plat::RootHold(*fs_, rightRoot);
     watcher_ = watcher;
     // Both come from settings a user can type (and the scan passes them on as well as the
     // execution), so they are bounded here for every caller.

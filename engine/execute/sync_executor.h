@@ -48,9 +48,11 @@ public:
     // Frees both buffers and allocates the buffer anew; the counts start at 0. Takes any setting as it stands
     // and bounds it: a bufferSize of 0 or less gives kDefaultBufferSize, one above
     // kLargestBufferSize that size; a negative retryDelayMs is 0 (no automatic retry).
-    // The roots are absolute and end in '/'. ownCopy true: files are copied by the
-    // read/write loop; false: by the platform's kernel copy. Forgets the directories
-    // noted for Finish.
+    // The roots are absolute and end in '/'; both are held on the file system until the
+    // next Init or the executor's end, so no call below them goes through a link (a
+    // directory replaced by one since the scan fails the entry with 3). ownCopy true:
+    // files are copied by the read/write loop; false: by the platform's kernel copy.
+    // Forgets the directories noted for Finish.
     void Init(const CString& leftRoot, const CString& rightRoot, Watcher* watcher, std::int64_t bufferSize,
               std::int64_t retryDelayMs, bool ownCopy);
 
@@ -169,6 +171,8 @@ private:
     bool Cancelled();
 
     plat::FileSystem* fs_;
+    plat::RootHold leftHold_;
+    plat::RootHold rightHold_;
     FSTreeNode* node_ = nullptr;
     CSyncRecord* record_ = nullptr;
     CString leftRoot_;

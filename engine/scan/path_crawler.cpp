@@ -149,6 +149,7 @@ bool PathCrawler::Start(const CString& root, ErrorInfo* error) {
         return false;
     }
     prefetch_.reset();
+    rootHold_ = plat::RootHold(fs_, root);
     if (fs_.ListsInParallel()) {
         const unsigned cores = std::thread::hardware_concurrency();
         prefetch_ = std::make_unique<plat::ListingPrefetcher>(fs_, cores > 2 ? std::min(cores - 1, 6u) : 1u);

@@ -11,7 +11,10 @@
 // it removes, each logged (as information, or the error of a removal that failed) when a
 // logger is set. A directory, link or other entry that merely has such a name is an
 // ordinary entry. Symbolic links are handed out as entries (kind Symlink) but never
-// followed or descended into.
+// followed or descended into. The root is held on the file system from Start until the
+// crawler goes or starts again, so a directory replaced by a link while the walk is below
+// it is not listed through the link: its listing fails with 3 and it is reported as
+// skipped, like a directory that vanished.
 //
 // Errors: a directory that cannot be listed, or whose listing fails part way, is put to
 // the user through Watcher::Ask as ErrorInfo (1, code, 0, directory path). The answers:
@@ -73,6 +76,9 @@ private:
     void RequestSubdirectories(const Frame& frame);
 
     plat::FileSystem& fs_;
+    // The root of the walk, held from Start on (nothing below it is listed through a
+    // link); declared before the listing workers, so that it outlives them.
+    plat::RootHold rootHold_;
     std::unique_ptr<plat::ListingPrefetcher> prefetch_;
     Watcher* watcher_;
     CLogger* logger_ = nullptr;

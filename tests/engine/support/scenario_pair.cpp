@@ -235,11 +235,12 @@ Pair::Pair(Backend b)
       faults(Base()),
       profile(dir_ ? dir_->Root() + u"profile.kem" : CString(u"/profile.kem")),
       left(Base(), RootOf(dir_.get(), "left"), memory_.get()),
-      right(Base(), RootOf(dir_.get(), "right"), memory_.get()) {
+      right(Base(), RootOf(dir_.get(), "right"), memory_.get()),
+      outside(Base(), RootOf(dir_.get(), "outside"), memory_.get()) {
     // New entries of the in-memory file system get this fixed time, so that directory
     // stamps are the same on every run.
     if (memory_) memory_->SetTime(kBase);
-    for (const CString& root : {left.root, right.root})
+    for (const CString& root : {left.root, right.root, outside.root})
         if (!Base().CreateDirectory(root.Left(root.GetLength() - 1))) ADD_FAILURE() << Win32("mkdir", root);
     CSyncDataBase db(nullptr);
     db.SetFileSystem(&faults);

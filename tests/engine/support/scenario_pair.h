@@ -167,6 +167,7 @@ public:
     plat::FaultFileSystem faults;  // what the engine sees; the sides write below it
     const CString profile;
     Side left, right;
+    Side outside;  // a directory beside the two roots, in neither tree
 
 private:
     SyncResult Run(const SyncOptions& options, bool execute);
