@@ -22,16 +22,6 @@ constexpr unsigned kStatxMask = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE
                                 STATX_BTIME;
 constexpr int kStatxFlags = AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT;
 
-// Runs a system call again while it is interrupted by a signal.
-template <typename Call>
-auto RetryEintr(Call call) {
-    decltype(call()) r;
-    do {
-        r = call();
-    } while (r == -1 && errno == EINTR);
-    return r;
-}
-
 // Sets the last error for a failed call on a path; ENOENT needs to know whether the
 // directory holding the entry exists to tell a missing file (2) from a missing directory
 // part (3). Always returns false.

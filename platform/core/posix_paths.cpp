@@ -21,15 +21,6 @@ std::atomic<int> g_openat2{kUnknown};
 
 constexpr int kDirectoryFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-template <typename Call>
-auto RetryEintr(Call call) {
-    decltype(call()) r;
-    do {
-        r = call();
-    } while (r == -1 && errno == EINTR);
-    return r;
-}
-
 bool Fail(std::uint32_t code) {
     SetLastError(code);
     return false;

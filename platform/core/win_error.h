@@ -5,6 +5,7 @@
 // Every platform call that fails sets the calling thread's last error (thread-local, so
 // workers and the user-interface thread never see each other's errors) and returns
 // false or an invalid handle; callers read it with GetLastError().
+#include <cerrno>
 #include <cstdint>
 #include "platform/core/cstring.h"
 
@@ -50,6 +51,17 @@ enum class ErrnoContext { Other, ExclusiveCreate, MakeDirectory, Rename };
 // The one errno-to-Win32 table. For ENOENT the caller passes whether the parent
 // directory of the path exists (parentExists false gives 3, else 2).
 std::uint32_t Win32FromErrno(int err, ErrnoContext ctx = ErrnoContext::Other, bool parentExists = true);
+// Runs a system call again while it fails with EINTR (a signal arrived meanwhile) and
+// returns what the last call returned; errno is the last call's.
+template <typename Call>
+auto RetryEintr(Call call) {
+    decltype(call()) r;
+    do {
+        r = call();
+    } while (r == -1 && errno == EINTR);
+    return r;
+}
+
 // Our own English text of a Win32 code ("The system cannot find the file specified." ...);
 // an unknown code gives "Unknown system error %u.".
 CString Win32ErrorText(std::uint32_t code);
