@@ -18,18 +18,20 @@ bool ReadWriteChunk(File& from, File& to, std::span<char> buffer, std::size_t& d
 bool CopyThroughTemporary(FileSystem& fs, const CString& source, const CString& target,
                           const CopyProgress& progress, const CopyOptions& options,
                           const ChunkCopier& copier) {
-    // The source is looked at without following a link: a link is never copied, and a
-    // directory or special file has no contents to copy.
+    // Only a regular file is opened (a directory or special file has no contents to copy:
+    // 5); what was opened is what is copied, so its own stamp gives the mode and times. A
+    // link is never opened: looked at without following it, it fails with 1921.
+    std::unique_ptr<File> in = fs.OpenRead(source);
+    if (!in) {
+        const std::uint32_t code = GetLastError();
+        FindData seen;
+        SetLastError(fs.GetFindData(source, seen) && seen.kind == EntryKind::Symlink
+                         ? win32::ERROR_CANT_RESOLVE_FILENAME
+                         : code);
+        return false;
+    }
     FindData src;
-    if (!fs.GetFindData(source, src)) return false;
-    if (src.kind == EntryKind::Symlink) {
-        SetLastError(win32::ERROR_CANT_RESOLVE_FILENAME);
-        return false;
-    }
-    if (src.kind != EntryKind::File) {
-        SetLastError(win32::ERROR_ACCESS_DENIED);
-        return false;
-    }
+    if (!in->GetFindData(src)) return false;
     // A directory at the target would only make the final rename fail; refuse before
     // copying any byte. A link at the target is fine: the rename replaces the link itself.
     // Without replacing, the rename refuses whatever is there (183), so the look is spared:
@@ -40,8 +42,6 @@ bool CopyThroughTemporary(FileSystem& fs, const CString& source, const CString& 
         return false;
     }
 
-    std::unique_ptr<File> in = fs.OpenRead(source);
-    if (!in) return false;
     CString tempPath;
     std::unique_ptr<File> out = fs.CreateTemporaryBeside(target, tempPath);
     if (!out) return false;

@@ -101,6 +101,9 @@ public:
     virtual bool Write(const void* buffer, std::size_t n) = 0;
     virtual bool Seek(std::uint64_t offset) = 0;
     virtual bool GetSize(std::uint64_t& size) = 0;
+    // The stamp of the open file itself (fstat): kind, mode, size, times, identity; the
+    // name is left empty.
+    virtual bool GetFindData(FindData& out) = 0;
     // Null pointers leave that time as it is; the creation time cannot be set on Linux
     // and is skipped without error. The FILETIME form converts (FileTimeToUnix) and calls
     // SetUnixTimes, which sets the times exactly as given.

@@ -151,6 +151,12 @@ public:
         size = static_cast<std::uint64_t>(st.st_size);
         return true;
     }
+    bool GetFindData(FindData& out) override {
+        struct statx sx;
+        if (::statx(fd_, "", AT_EMPTY_PATH | kStatxFlags, kStatxMask, &sx) != 0) return FailErrno(errno);
+        FillFindData(sx, CString(), out);
+        return true;
+    }
     bool SetUnixTimes(const UnixTime* lastAccess, const UnixTime* lastWrite) override {
         const struct timespec ts[2] = {ToTimespec(lastAccess), ToTimespec(lastWrite)};
         if (::futimens(fd_, ts) != 0) return FailErrno(errno);
@@ -383,7 +389,7 @@ bool PosixFileSystem::MoveFile(const CString& from, const CString& to, bool repl
     PosixPaths::Parent pa, pb;
     if (!paths_->Locate(from, a) || !paths_->Locate(to, b)) return false;
     if (!paths_->OpenParent(a, pa)) return FailErrno(errno, *paths_, a);
-    if (!paths_->OpenParent(b, pb)) return FailErrno(errno, *paths_, b, ErrnoContext::Rename);
+    if (!paths_->OpenSameParent(b, pa, pb)) return FailErrno(errno, *paths_, b, ErrnoContext::Rename);
     int r;
     if (replaceExisting) {
         r = RetryEintr([&] { return ::renameat(pa.fd(), pa.name(), pb.fd(), pb.name()); });

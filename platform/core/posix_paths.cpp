@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/core/file_system.h"
+#include "platform/core/text_convert.h"
 #include "platform/core/win_error.h"
 
 namespace plat {
@@ -39,6 +40,20 @@ void ForEachComponent(std::string_view rel, Visit visit) {
         i = end + 1;
         if (part.empty() || part == ".") continue;
         if (!visit(part, i >= rel.size())) return;
+    }
+}
+
+// Whether rel is already names joined by single '/' characters, none of them "." or
+// "..", as the executor and the crawl build every path.
+bool IsPlainRelative(std::string_view rel) {
+    if (rel.empty() || rel.front() == '/' || rel.back() == '/') return false;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = rel.find('/', start);
+        const std::string_view part = rel.substr(start, end == std::string_view::npos ? rel.npos : end - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        if (end == std::string_view::npos) return true;
+        start = end + 1;
     }
 }
 
@@ -72,8 +87,14 @@ int PosixPaths::Root::Descriptor() {
     return fd;
 }
 
-PosixPaths::Parent::~Parent() {
+PosixPaths::Parent::~Parent() { Reset(); }
+
+void PosixPaths::Parent::Reset() {
     if (owned_) ::close(fd_);
+    fd_ = AT_FDCWD;
+    owned_ = false;
+    name_ = 0;
+    text_.clear();
 }
 
 void PosixPaths::Hold(const CString& root) {
@@ -92,24 +113,27 @@ bool PosixPaths::Locate(const CString& path, Location& out) const {
         return true;
     }
     // The part below the root, its components joined by one '/' ("a//./b/" is "a/b").
-    const std::string below = CString(path.view().substr(found.length)).ToUtf8();
-    std::string rel;
-    rel.reserve(below.size());
-    bool inside = true;
-    ForEachComponent(below, [&](std::string_view part, bool) {
-        inside = part != "..";
-        if (!rel.empty()) rel += '/';
-        rel += part;
-        return inside;
-    });
-    // ".." below a root could only lead out of it or back into it by another way.
-    if (!inside) return Fail(win32::ERROR_PATH_NOT_FOUND);
+    std::string rel = EncodeUtf8Lossless(path.view().substr(found.length));
+    if (!IsPlainRelative(rel)) {
+        std::string plain;
+        plain.reserve(rel.size());
+        bool inside = true;
+        ForEachComponent(rel, [&](std::string_view part, bool) {
+            inside = part != "..";
+            if (!plain.empty()) plain += '/';
+            plain += part;
+            return inside;
+        });
+        // ".." below a root could only lead out of it or back into it by another way.
+        if (!inside) return Fail(win32::ERROR_PATH_NOT_FOUND);
+        rel = std::move(plain);
+    }
     out.root = rel.empty() ? nullptr : found.state;  // "/r//" is the root itself
     out.path = rel.empty() ? path.ToUtf8() : std::move(rel);
     return true;
 }
 
-int PosixPaths::WalkBelow(int rootFd, const std::string& rel, int flags, unsigned mode) const {
+int PosixPaths::WalkBelow(int rootFd, std::string_view rel, int flags, unsigned mode) const {
     int dir = rootFd;
     int result = -1;
     bool failed = false;
@@ -138,14 +162,14 @@ int PosixPaths::WalkBelow(int rootFd, const std::string& rel, int flags, unsigne
     return result;
 }
 
-int PosixPaths::OpenBelow(int rootFd, const std::string& rel, int flags, unsigned mode) const {
+int PosixPaths::OpenBelow(int rootFd, const char* rel, int flags, unsigned mode) const {
     if (walk_ == Walk::Automatic && g_openat2.load(std::memory_order_relaxed) != kAbsent) {
         struct open_how how{};
         how.flags = static_cast<std::uint64_t>(flags);
         how.mode = (flags & O_CREAT) ? mode : 0;
         how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
         for (int attempt = 0;; ++attempt) {
-            const long fd = RetryEintr([&] { return ::syscall(SYS_openat2, rootFd, rel.c_str(), &how, sizeof how); });
+            const long fd = RetryEintr([&] { return ::syscall(SYS_openat2, rootFd, rel, &how, sizeof how); });
             if (fd >= 0) {
                 g_openat2.store(kPresent, std::memory_order_relaxed);
                 return static_cast<int>(fd);
@@ -173,31 +197,44 @@ int PosixPaths::Open(const Location& at, int flags, unsigned mode) const {
     if (!at.root) return RetryEintr([&] { return ::open(at.path.c_str(), flags, mode); });
     const int rootFd = at.root->Descriptor();
     if (rootFd < 0) return -1;
-    return OpenBelow(rootFd, at.path, flags | O_NOFOLLOW | O_CLOEXEC, mode);
+    return OpenBelow(rootFd, at.path.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode);
 }
 
 bool PosixPaths::OpenParent(const Location& at, Parent& out) const {
+    out.Reset();
     if (!at.root) {
         out.fd_ = AT_FDCWD;
-        out.owned_ = false;
-        out.name_ = at.path;
+        out.text_ = at.path;
         return true;
     }
     const int rootFd = at.root->Descriptor();
     if (rootFd < 0) return false;
-    // The last component and the directory part before it.
-    const std::string_view rel = at.path;
-    const std::size_t slash = rel.rfind('/');
-    out.name_ = std::string(slash == std::string_view::npos ? rel : rel.substr(slash + 1));
-    if (slash == std::string_view::npos) {
+    // The directory part and the last component, in one buffer: "a/b/c" is "a/b\0c".
+    out.text_ = at.path;
+    const std::size_t slash = out.text_.rfind('/');
+    if (slash == std::string::npos) {
         out.fd_ = rootFd;
-        out.owned_ = false;
         return true;
     }
-    const int fd = OpenBelow(rootFd, std::string(rel.substr(0, slash)), kDirectoryFlags, 0);
+    out.text_[slash] = '\0';
+    out.name_ = slash + 1;
+    const int fd = OpenBelow(rootFd, out.text_.c_str(), kDirectoryFlags, 0);
     if (fd < 0) return false;
     out.fd_ = fd;
     out.owned_ = true;
+    return true;
+}
+
+bool PosixPaths::OpenSameParent(const Location& at, const Parent& other, Parent& out) const {
+    out.Reset();
+    if (!at.root || !other.owned_ || other.name_ == 0) return OpenParent(at, out);
+    const std::size_t slash = at.path.rfind('/');
+    if (slash + 1 != other.name_ || at.path.compare(0, slash, other.text_.c_str()) != 0) return OpenParent(at, out);
+    // The same directory part: the same directory, opened once for both names.
+    out.text_ = at.path;
+    out.text_[slash] = '\0';
+    out.name_ = slash + 1;
+    out.fd_ = other.fd_;
     return true;
 }
 

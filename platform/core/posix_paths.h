@@ -15,6 +15,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/core/cstring.h"
 #include "platform/core/held_roots.h"
@@ -60,13 +61,15 @@ public:
         Parent(const Parent&) = delete;
         Parent& operator=(const Parent&) = delete;
         int fd() const { return fd_; }
-        const char* name() const { return name_.c_str(); }
+        const char* name() const { return text_.c_str() + name_; }
 
     private:
         friend class PosixPaths;
+        void Reset();
         int fd_ = -100;  // AT_FDCWD
         bool owned_ = false;
-        std::string name_;
+        std::string text_;      // the directory part, a NUL, the name (or only the name)
+        std::size_t name_ = 0;  // where the name begins in text_
     };
 
     void Hold(const CString& root);
@@ -78,14 +81,17 @@ public:
     // open(2) of the entry itself; below a root O_NOFOLLOW is always added.
     int Open(const Location& at, int flags, unsigned mode = 0) const;
     bool OpenParent(const Location& at, Parent& out) const;
+    // OpenParent, sharing other's descriptor when the entry lies in the same directory
+    // (a rename within one directory opens it once); other must outlive out.
+    bool OpenSameParent(const Location& at, const Parent& other, Parent& out) const;
     // Whether the directory that holds the entry exists (tells a missing file, 2, from a
     // missing directory part, 3).
     bool ParentExists(const Location& at) const;
 
 private:
     // rel below the root descriptor, flags with O_NOFOLLOW.
-    int OpenBelow(int rootFd, const std::string& rel, int flags, unsigned mode) const;
-    int WalkBelow(int rootFd, const std::string& rel, int flags, unsigned mode) const;
+    int OpenBelow(int rootFd, const char* rel, int flags, unsigned mode) const;
+    int WalkBelow(int rootFd, std::string_view rel, int flags, unsigned mode) const;
 
     Walk walk_;
     HeldRoots<Root> roots_;

@@ -33,6 +33,7 @@ public:
     }
     bool Seek(std::uint64_t offset) override { return Admit(FsOp::FileSeek) && inner_->Seek(offset); }
     bool GetSize(std::uint64_t& size) override { return Admit(FsOp::FileGetSize) && inner_->GetSize(size); }
+    bool GetFindData(FindData& out) override { return Admit(FsOp::FileGetFindData) && inner_->GetFindData(out); }
     bool SetUnixTimes(const UnixTime* a, const UnixTime* w) override {
         return Admit(FsOp::FileSetTimes) && inner_->SetUnixTimes(a, w);
     }

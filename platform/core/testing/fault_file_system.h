@@ -59,6 +59,7 @@ enum class FsOp : std::uint8_t {
     FileWrite,
     FileSeek,
     FileGetSize,
+    FileGetFindData,
     FileSetTimes,
     FileSetMode,
     FileFlush,

@@ -125,6 +125,12 @@ public:
         size = node_->data.size();
         return true;
     }
+    bool GetFindData(FindData& out) override {
+        std::lock_guard lock(fs_.mutex_);
+        if (closed_) return Fail(EBADF);
+        fs_.FillFindData(*node_, u"", out);
+        return true;
+    }
     // Times are kept as FILETIME values (saturated, in 100 ns units).
     bool SetUnixTimes(const UnixTime* lastAccess, const UnixTime* lastWrite) override {
         std::lock_guard lock(fs_.mutex_);
