@@ -164,7 +164,7 @@ int PosixPaths::WalkBelow(int rootFd, std::string_view rel, int flags, unsigned 
 
 int PosixPaths::OpenBelow(int rootFd, const char* rel, int flags, unsigned mode) const {
     if (walk_ == Walk::Automatic && g_openat2.load(std::memory_order_relaxed) != kAbsent) {
-        struct open_how how{};
+        struct open_how how {};
         how.flags = static_cast<std::uint64_t>(flags);
         how.mode = (flags & O_CREAT) ? mode : 0;
         how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;

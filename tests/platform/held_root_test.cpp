@@ -136,11 +136,16 @@ TYPED_TEST(HeldRoot, EveryCallRefusesALinkInAnyComponentAndTouchesNothingBehindI
     };
     const Call calls[] = {
         {"list", [](FileSystem& f, const CString& d) { return f.ListDirectory(d + u"empty") != nullptr; }},
-        {"stat", [](FileSystem& f, const CString& d) { FindData x; return f.GetFindData(d + u"f", x); }},
+        {"stat",
+         [](FileSystem& f, const CString& d) {
+             FindData x;
+             return f.GetFindData(d + u"f", x);
+         }},
         {"attributes",
          [](FileSystem& f, const CString& d) { return f.GetFileAttributes(d + u"f") != INVALID_FILE_ATTRIBUTES; }},
         {"set read-only", [](FileSystem& f, const CString& d) { return f.SetFileAttributes(d + u"f", 1); }},
-        {"set times", [](FileSystem& f, const CString& d) { return f.SetFileTimes(d + u"f", nullptr, &kTime, &kTime); }},
+        {"set times",
+         [](FileSystem& f, const CString& d) { return f.SetFileTimes(d + u"f", nullptr, &kTime, &kTime); }},
         {"set mode", [](FileSystem& f, const CString& d) { return f.SetPermissions(d + u"f", 0600); }},
         {"make directory", [](FileSystem& f, const CString& d) { return f.CreateDirectory(d + u"new"); }},
         {"make directory from template",
@@ -152,16 +157,29 @@ TYPED_TEST(HeldRoot, EveryCallRefusesALinkInAnyComponentAndTouchesNothingBehindI
         {"rename into", [&](FileSystem& f, const CString& d) { return f.MoveFile(ok, d + u"new", false); }},
         {"open", [](FileSystem& f, const CString& d) { return f.OpenRead(d + u"f") != nullptr; }},
         {"write over",
-         [](FileSystem& f, const CString& d) { return f.CreateFile(d + u"f", CreateMode::CreateAlways, 0644) != nullptr; }},
-        {"create", [](FileSystem& f, const CString& d) { return f.CreateFile(d + u"new", CreateMode::CreateNew, 0644) != nullptr; }},
+         [](FileSystem& f, const CString& d) {
+             return f.CreateFile(d + u"f", CreateMode::CreateAlways, 0644) != nullptr;
+         }},
+        {"create", [](FileSystem& f,
+                      const CString& d) { return f.CreateFile(d + u"new", CreateMode::CreateNew, 0644) != nullptr; }},
         {"temporary file",
-         [](FileSystem& f, const CString& d) { CString t; return f.CreateTemporaryBeside(d + u"f", t) != nullptr; }},
+         [](FileSystem& f, const CString& d) {
+             CString t;
+             return f.CreateTemporaryBeside(d + u"f", t) != nullptr;
+         }},
         {"temporary file named after its target",
-         [](FileSystem& f, const CString& d) { CString t; return f.CreateTemporaryBeside(d + u"f", t, u"f") != nullptr; }},
+         [](FileSystem& f, const CString& d) {
+             CString t;
+             return f.CreateTemporaryBeside(d + u"f", t, u"f") != nullptr;
+         }},
         {"lock directory",
-         [](FileSystem& f, const CString& d) { return f.LockDirectory(d + u"empty", std::chrono::milliseconds(0)) != nullptr; }},
-        {"copy onto", [&](FileSystem& f, const CString& d) { return f.CopyFile(ok, d + u"f", nullptr, CopyOptions()); }},
-        {"copy from", [&](FileSystem& f, const CString& d) { return f.CopyFile(d + u"f", ok + u"3", nullptr, CopyOptions()); }},
+         [](FileSystem& f, const CString& d) {
+             return f.LockDirectory(d + u"empty", std::chrono::milliseconds(0)) != nullptr;
+         }},
+        {"copy onto",
+         [&](FileSystem& f, const CString& d) { return f.CopyFile(ok, d + u"f", nullptr, CopyOptions()); }},
+        {"copy from",
+         [&](FileSystem& f, const CString& d) { return f.CopyFile(d + u"f", ok + u"3", nullptr, CopyOptions()); }},
         {"flush directory", [](FileSystem& f, const CString& d) { return f.SyncDirectory(d + u"empty"); }},
     };
     const CString outside = this->B(u"outside");

@@ -213,7 +213,8 @@ TEST_P(SwapDuringTheRunTest, AListingIsNotMadeThroughTheLink) {
 }
 
 std::string RunName(Backend backend, Direction direction) {
-    return std::string(BackendName(backend)) + (direction == Direction::LeftToRight ? "_LinkOnTheRight" : "_LinkOnTheLeft");
+    return std::string(BackendName(backend)) +
+           (direction == Direction::LeftToRight ? "_LinkOnTheRight" : "_LinkOnTheLeft");
 }
 
 std::string ParamName(const ::testing::TestParamInfo<Param>& info) {
@@ -231,12 +232,11 @@ std::vector<Param> Runs() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SwappedLinkTest, ::testing::ValuesIn(Runs()), ParamName);
-INSTANTIATE_TEST_SUITE_P(
-    Runs, SwapDuringTheRunTest,
-    ::testing::Combine(::testing::Values(Backend::Posix, Backend::Memory),
-                       ::testing::Values(Direction::LeftToRight, Direction::RightToLeft)),
-    [](const ::testing::TestParamInfo<std::tuple<Backend, Direction>>& info) {
-        return RunName(std::get<0>(info.param), std::get<1>(info.param));
-    });
+INSTANTIATE_TEST_SUITE_P(Runs, SwapDuringTheRunTest,
+                         ::testing::Combine(::testing::Values(Backend::Posix, Backend::Memory),
+                                            ::testing::Values(Direction::LeftToRight, Direction::RightToLeft)),
+                         [](const ::testing::TestParamInfo<std::tuple<Backend, Direction>>& info) {
+                             return RunName(std::get<0>(info.param), std::get<1>(info.param));
+                         });
 
 }  // namespace
