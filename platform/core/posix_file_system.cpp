@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/core/copy_through_temporary.h"
@@ -104,6 +105,21 @@ int ChmodNoFollow(int dir, const char* name, std::uint32_t mode) {
     if (errno != EOPNOTSUPP && errno != ENOTSUP) return errno;
     if (::fchmodat(dir, name, mode & 07777, 0) != 0) return errno;
     return 0;
+}
+
+// chmod of the entry that fd (O_PATH, the link itself when the entry is one) was opened on,
+// through /proc/self/fd, which reaches exactly that inode. Returns 0 or an errno; a link
+// gives -1 (1921); ENOENT from /proc means it is not mounted (the descriptor is open).
+int ChmodOpened(int fd, std::uint32_t mode, bool& noProc) {
+    noProc = false;
+    struct statx sx;
+    if (::statx(fd, "", AT_EMPTY_PATH | kStatxFlags, STATX_TYPE, &sx) != 0) return errno;
+    if (S_ISLNK(sx.stx_mode)) return -1;
+    char proc[32];
+    std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", fd);
+    if (RetryEintr([&] { return ::chmod(proc, mode & 07777); }) == 0) return 0;
+    noProc = errno == ENOENT;
+    return errno;
 }
 
 // ChmodNoFollow with the result as the last error; false on failure.
@@ -324,6 +340,19 @@ bool PosixFileSystem::SetPermissions(const CString& path, std::uint32_t mode) {
     PosixPaths::Location at;
     PosixPaths::Parent parent;
     if (!paths_->Locate(path, at)) return false;
+    if (at.root) {
+        // Below a root the entry itself is opened (one resolution, no link followed) and
+        // changed through its descriptor: four calls where the parent's way takes seven
+        // (every copy ends with one). Without /proc, the parent's way.
+        const int fd = paths_->Open(at, O_PATH | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) return FailErrno(errno, *paths_, at);
+        bool noProc = false;
+        const int r = ChmodOpened(fd, mode, noProc);
+        ::close(fd);
+        if (r == 0) return true;
+        if (r < 0) return Fail(win32::ERROR_CANT_RESOLVE_FILENAME);
+        if (!noProc) return FailErrno(r);
+    }
     if (!paths_->OpenParent(at, parent)) return FailErrno(errno, *paths_, at);
     return SetModeAt(*paths_, at, parent, mode);
 }
@@ -454,7 +483,8 @@ std::unique_ptr<File> PosixFileSystem::CreateTemporaryBeside(const CString& targ
         const CString candidate = dir + stem + RandomTemporaryName();  // 36^8 names, tried exclusively
         PosixPaths::Location at;
         if (!paths_->Locate(candidate, at)) return nullptr;
-        const int fd = paths_->Open(at, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, kTemporaryMode);
+        const int fd =
+            paths_->Open(at, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, kTemporaryMode);
         if (fd >= 0) {
             tempPath = candidate;
             return std::make_unique<PosixFile>(fd);
