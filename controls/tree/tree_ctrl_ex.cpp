@@ -345,6 +345,7 @@ void CTreeCtrlEx::SendKeyDown(unsigned key) {
 
 void CTreeCtrlEx::ApplySelectionRules(HTREEITEM item, Qt::KeyboardModifiers modifiers, gui::Point point) {
     HTREEITEM oldCaret = GetCaretItem();
+    QPersistentModelIndex oldGuard = IndexOf(oldCaret);
     if (modifiers & Qt::ShiftModifier) {
         // A deleted anchor is forgotten: the caret (or the item itself) takes its place.
         HTREEITEM anchor = GetAnchorItem();
@@ -352,7 +353,12 @@ void CTreeCtrlEx::ApplySelectionRules(HTREEITEM item, Qt::KeyboardModifiers modi
         anchor_ = IndexOf(anchor);
         SelectItems(anchor, item);
     } else if (modifiers & Qt::ControlModifier) {
+        // The owner may delete items when it hears of the change; a deleted item ends here.
+        QPersistentModelIndex guard = IndexOf(item);
         SendSelChange(TVN_SELCHANGING, TVC_BYMOUSE, oldCaret, item, point);
+        item = Remembered(guard);
+        oldCaret = Remembered(oldGuard);
+        if (!item) return;
         if (!item->isSelected()) {
             SetCaretItem(item);
             item->setSelected(true);

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -28,6 +29,8 @@ public:
         std::uint32_t newState = 0;
     };
     std::vector<Notice> notices;
+    // Called with each notification's code and new item (an owner that edits the tree).
+    std::function<void(int code, HTREEITEM item)> react;
 
     std::vector<int> Codes() const {
         std::vector<int> codes;
@@ -49,6 +52,7 @@ protected:
             n.newState = record.itemNew.state;
         }
         notices.push_back(n);
+        if (react) react(n.code, n.newItem);
         return true;
     }
 };
@@ -371,6 +375,19 @@ TEST_F(TreeTest, ColoursAndFontsGoWithTheirItems) {
     EXPECT_EQ(tree->GetNextItem(nullptr, TVGN_ROOT), nullptr);
     HTREEITEM fresh = tree->InsertItem(u"x");
     EXPECT_EQ(tree->GetItemColor(fresh), CTreeCtrlColorEx::kNoColor);
+}
+
+TEST_F(TreeTest, AnOwnerThatDeletesItemsOnAChangeNoticeEndsTheClick) {
+    Click(Visible(1));  // a1 is the caret
+    owner.react = [this](int code, HTREEITEM) {
+        if (code == TVN_SELCHANGING) tree->DeleteItem(tops[0]);  // the caret and the clicked item's parent
+    };
+    Click(children[1], Qt::ControlModifier);  // a2
+    owner.react = nullptr;
+    EXPECT_EQ(owner.Codes().back(), TVN_SELCHANGING) << "nothing more about deleted items";
+    EXPECT_EQ(tree->GetSelectedCount(), 0);
+    Click(children[2], Qt::ShiftModifier);
+    EXPECT_EQ(Selected(), (std::vector<HTREEITEM>{children[2]}));
 }
 
 TEST_F(TreeTest, WalksAndSearchesCoverTheWholeTree) {
