@@ -3,6 +3,7 @@
 #include <cstdint>
 
 enum StringId : std::uint32_t {
+    IDS_MSGBOX_BUTTONS = 157,         // the standard buttons' captions, at their ids between "\n"
     IDS_LOG_TEMPLATES = 160,          // the five log-entry templates, one a line
     IDS_SCAN_DIRECTORIES = 1000,
     IDS_SYNCHRONIZE = 1001,
@@ -55,6 +56,7 @@ enum StringId : std::uint32_t {
     IDS_BUTTON_YES_TO_ALL = 1502,
     IDS_BUTTON_NO_TO_ALL = 1503,
     IDS_BUTTON_MORE = 1504,
+    IDS_BUTTON_REPORT = 1505,
     IDS_BUTTON_IGNORE_ALL = 1507,
     IDS_BUTTON_ALL = 1508,
     IDS_APP_TITLE = 57344,

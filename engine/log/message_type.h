@@ -5,6 +5,24 @@
 #include <cstdint>
 #include <vector>
 
+// The standard flags of the low part: the button set, the icon, the default button.
+constexpr std::uint32_t MB_OK = 0x0;
+constexpr std::uint32_t MB_OKCANCEL = 0x1;
+constexpr std::uint32_t MB_ABORTRETRYIGNORE = 0x2;
+constexpr std::uint32_t MB_YESNOCANCEL = 0x3;
+constexpr std::uint32_t MB_YESNO = 0x4;
+constexpr std::uint32_t MB_RETRYCANCEL = 0x5;
+constexpr std::uint32_t MB_ICONHAND = 0x10;
+constexpr std::uint32_t MB_ICONQUESTION = 0x20;
+constexpr std::uint32_t MB_ICONEXCLAMATION = 0x30;
+constexpr std::uint32_t MB_ICONASTERISK = 0x40;
+constexpr std::uint32_t MB_ICON_MASK = 0xF0;
+constexpr std::uint32_t MB_DEFBUTTON1 = 0x000;
+constexpr std::uint32_t MB_DEFBUTTON2 = 0x100;
+constexpr std::uint32_t MB_DEFBUTTON3 = 0x200;
+constexpr std::uint32_t MB_DEFBUTTON4 = 0x300;
+constexpr std::uint32_t MB_DEFBUTTON_MASK = 0xF00;
+
 constexpr std::uint32_t MB_TYPE_MASK = 0x003FFFFF;          // the MB_ flags given to the box
 constexpr std::uint32_t MB_BUTTON_SET_MASK = 0x0000000F;    // MB_OK, MB_OKCANCEL, ...
 constexpr std::uint32_t MB_REMEMBER_BY_TEXT_ID = 0x00400000;  // answers are remembered under the text id

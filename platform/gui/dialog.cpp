@@ -100,17 +100,17 @@ bool Dialog::CreateDialogWindow() {
         if (!Builder() || !Builder()(*this, templateId_)) return false;
     }
     created_ = true;
-    if (owner_) {
-        // Stays above its owner without being its child (a disabled parent would disable it).
-        create();
-        if (QWindow* mine = windowHandle(); mine && owner_->window()->windowHandle())
-            mine->setTransientParent(owner_->window()->windowHandle());
-    }
     bool defaultFocus = OnInitDialog();
     if (defaultFocus) focusNextChild();
     if (!placed_) {
         adjustSize();
         CenterWindow();
+    }
+    if (owner_) {
+        // Stays above its owner without being its child (a disabled parent would disable it).
+        create();
+        if (QWindow* mine = windowHandle(); mine && owner_->window()->windowHandle())
+            mine->setTransientParent(owner_->window()->windowHandle());
     }
     return true;
 }

@@ -27,6 +27,9 @@ int main(int argc, char** argv) {
     setenv("WK_TEST_DATA", WK_TEST_DATA_DIR, 0);
 #endif
     testing::InitGoogleTest(&argc, argv);
+    // Listing the tests (ctest's discovery at build time) needs no display: no application
+    // is made, so a build without a display, or with QT_QPA_PLATFORM naming one, still lists.
+    if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
     QApplication::setDesktopSettingsAware(false);
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create("Fusion"));
