@@ -126,16 +126,18 @@ TEST(MsgBoxWindowTest, AHiddenBoxStaysModalAndKeepsItsResult) {
 
 TEST(MsgBoxWindowTest, HelpKeySoundAndBringToFrontHooks) {
     std::vector<std::uint32_t> help, sounds;
-    bool visibleAtFront = true;
+    bool visibleAtFront = false;
     int fronts = 0;
     gui::Dialog::SetHelpHook([&](std::uint32_t id) { help.push_back(id); });
     CEcxMsgBox::SetBeepHook([&](std::uint32_t sound) { sounds.push_back(sound); });
+    CEcxMsgBox* shown = nullptr;  // the box being run
+    CEcxMsgBox::SetBringToFrontHook([&] {
+        ++fronts;
+        if (shown && shown->isVisible()) visibleAtFront = true;
+    });
     {
         CEcxMsgBox box(nullptr);
-        CEcxMsgBox::SetBringToFrontHook([&] {
-            ++fronts;
-            visibleAtFront = box.isVisible();
-        });
+        shown = &box;
         box.SetMsgButtons(0x30);
         box.FormatMsg(1104, CString(u"a.kem"));
         RunWith(box, [](CEcxMsgBox& b) {
@@ -146,6 +148,7 @@ TEST(MsgBoxWindowTest, HelpKeySoundAndBringToFrontHooks) {
     }
     {
         CEcxMsgBox quiet(nullptr);  // no help id: F1 asks nothing; sound off
+        shown = &quiet;
         quiet.SetMsgButtons(0x10);
         quiet.SetBeep(false);
         RunWith(quiet, [](CEcxMsgBox& b) {
@@ -153,6 +156,7 @@ TEST(MsgBoxWindowTest, HelpKeySoundAndBringToFrontHooks) {
             b.EndDialog(1);
         });
     }
+    shown = nullptr;
     CEcxMsgBox::SetBringToFrontHook(nullptr);
     CEcxMsgBox::SetBeepHook(nullptr);
     gui::Dialog::SetHelpHook(nullptr);
