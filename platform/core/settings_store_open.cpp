@@ -9,16 +9,36 @@
 // nothing. A file that another program keeps locked is left alone. In every case where
 // no file can be used the program still gets a store, in memory, and the status says that
 // this session's settings are not kept.
+//
+// Several programs may open one store at the same moment (two started together, each
+// finding no file). Two things keep them from harming each other:
+// - The steps that make, convert or move the file (making it, writing the schema,
+//   switching to the write-ahead log, moving a damaged file aside) run while the program
+//   holds an exclusive lock on the store's folder, so they are taken one program after the
+//   other: a file another program is still making is never examined half-made, and of two
+//   programs that find one damaged file only the first moves it; the second finds the
+//   fresh store the first made. Without it, two programs switching one new file to the
+//   write-ahead log at once could fail at once: the switch reads the file and then writes
+//   it, and SQLite answers a write that waits for another reader with "busy" without
+//   waiting (it could deadlock), whatever the busy timeout. The lock is advisory (only our
+//   programs take it) and released when Open returns; where the folder cannot be locked
+//   (a file system without locks) Open goes on without it.
+// - The look at the file reads in one read transaction, so it sees the file either before
+//   or after another program's change, never a schema version from before and tables
+//   from after.
 #include <fcntl.h>
 #include <pwd.h>
 #include <sqlite3.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/core/settings_store.h"
@@ -86,9 +106,7 @@ int Query(sqlite3* db, const char* sql, std::vector<std::string>& rows) {
     return rc == SQLITE_DONE ? SQLITE_OK : rc;
 }
 
-ProbeResult ProbeFile(sqlite3* db) {
-    // Only reads until the file is known to be ours: a file of another program is moved
-    // aside with its bytes as they were.
+ProbeResult ProbeReads(sqlite3* db) {
     std::vector<std::string> rows;
     int rc = Query(db, "PRAGMA user_version", rows);
     if (rc != SQLITE_OK) return FromCode(rc);
@@ -121,6 +139,16 @@ ProbeResult ProbeFile(sqlite3* db) {
         r.probe = Probe::Damaged;
         r.reason = u"integrity check failed";
     }
+    return r;
+}
+
+ProbeResult ProbeFile(sqlite3* db) {
+    // Only reads until the file is known to be ours: a file of another program is moved
+    // aside with its bytes as they were. All reads in one snapshot of the file.
+    int rc = sqlite3_exec(db, "BEGIN DEFERRED", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) return FromCode(rc);
+    const ProbeResult r = ProbeReads(db);
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     return r;
 }
 
@@ -225,6 +253,38 @@ sqlite3* OpenConnection(const std::string& file, bool readOnly, int busyTimeoutM
     return db;
 }
 
+// The exclusive lock on the store's folder held while Open makes and examines the file.
+class OpenLock {
+public:
+    // False when another program held the lock for all of timeoutMs; true when it is held,
+    // and also when the folder cannot be locked at all (then without it).
+    bool Acquire(const std::string& file, int timeoutMs) {
+        const std::size_t slash = file.rfind('/');
+        const std::string dir = slash == 0 ? "/" : file.substr(0, slash);
+        fd_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ < 0) return true;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
+            if (errno == EINTR) continue;
+            if (errno != EWOULDBLOCK) return true;
+            if (std::chrono::steady_clock::now() >= until) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    OpenLock() = default;
+    OpenLock(const OpenLock&) = delete;
+    OpenLock& operator=(const OpenLock&) = delete;
+    // Closing the folder's descriptor releases the lock (and touches no lock SQLite holds
+    // on the file).
+    ~OpenLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+
+private:
+    int fd_ = -1;
+};
+
 CString HomeDirectory() {
     if (const char* home = std::getenv("HOME"); home && *home == '/') return CString::FromUtf8(home);
     std::vector<char> buffer(16384);
@@ -276,9 +336,12 @@ std::unique_ptr<SettingsStore> SettingsStore::Open(const CString& path, Settings
     const std::string file = path.ToUtf8();
     if (file.empty() || file[0] != '/') return inMemory(SettingsOpenStatus::NotKept, win32::ERROR_PATH_NOT_FOUND);
 
+    if (const int err = MakeFolders(file)) return inMemory(SettingsOpenStatus::NotKept, Win32FromErrno(err));
+    OpenLock lock;
+    if (!lock.Acquire(file, options.busyTimeoutMs)) return inMemory(SettingsOpenStatus::Busy, win32::ERROR_BUSY);
+
     // A second round only after a damaged file was moved aside.
     for (int round = 0; round < 2; ++round) {
-        if (const int err = MakeFolders(file)) return inMemory(SettingsOpenStatus::NotKept, Win32FromErrno(err));
         if (const int err = MakeFile(file)) return inMemory(SettingsOpenStatus::NotKept, Win32FromErrno(err));
 
         int rc = SQLITE_OK;

@@ -312,6 +312,44 @@ TEST(SettingsStoreProcesses, TwoProgramsWritingAtOnceLoseNothing) {
     EXPECT_EQ(names.size(), 2000u);
 }
 
+TEST(SettingsStoreProcesses, ProgramsFindingOneDamagedFileMoveItAsideOnceAndShareTheFreshStore) {
+    SKIP_WITHOUT_CHILD();
+    TempDir dir;
+    const CString path = dir.CPath("registry.db");
+    dir.WriteFile("registry.db", std::string(5000, 'x'));
+    const std::string go = dir.Path("go").string();
+    std::vector<std::unique_ptr<plat::ChildProcess>> children;
+    for (int i = 0; i < 4; ++i) {
+        const std::string prefix(1, static_cast<char>('a' + i));
+        children.push_back(StartChild({"write", path.ToUtf8(), prefix, "100", go}, dir.Path(prefix + ".out").string()));
+        ASSERT_TRUE(children.back());
+    }
+    dir.WriteFile("go", "");
+    for (auto& child : children) {
+        plat::ChildExit e;
+        ASSERT_TRUE(child->Wait(e));
+        EXPECT_TRUE(e.exited && e.code == 0);
+    }
+    int moved = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        const std::string name = entry.path().filename().string();
+        if (name.find(".damaged-") != std::string::npos) {
+            ++moved;
+            EXPECT_EQ(dir.ReadFile(name), std::string(5000, 'x')) << name;
+        }
+    }
+    EXPECT_EQ(moved, 1);
+    SettingsOpenStatus status;
+    auto store = SettingsStore::Open(path, status);
+    EXPECT_EQ(status.kind, SettingsOpenStatus::Opened);
+    SettingsKey key;
+    ASSERT_TRUE(store->OpenKey(store->Root(), u"Software\\Shared", key));
+    CString name;
+    std::uint32_t count = 0;
+    while (store->EnumValue(key, count, name)) ++count;
+    EXPECT_EQ(count, 400u);
+}
+
 TEST(SettingsStoreProcesses, ProgramsRacingToCreateAKeyAreToldCreatedOnce) {
     SKIP_WITHOUT_CHILD();
     TempDir dir;
