@@ -32,13 +32,14 @@ bool ParseInt(std::u16string_view field, int& value) {
         if (c > 0x7F) return false;
         digits.push_back(static_cast<char>(c));
     }
-    if (digits.empty()) return false;
+    // A sign or a digit first: strtoll would skip leading white space, which we never write.
+    if (digits.empty() || !(digits[0] == '-' || digits[0] == '+' || (digits[0] >= '0' && digits[0] <= '9'))) {
+        return false;
+    }
     char* end = nullptr;
     errno = 0;
     const long long v = std::strtoll(digits.c_str(), &end, 10);
     if (end == digits.c_str() || *end != '\0' || errno == ERANGE || v < INT_MIN || v > INT_MAX) return false;
-    // strtoll allows leading blanks; the text we write has none.
-    if (digits[0] == ' ' || digits[0] == '\t') return false;
     value = static_cast<int>(v);
     return true;
 }

@@ -191,6 +191,8 @@ TEST_F(ResizableDialogTest, OnlyAPlacementThatCanShowTheDialogIsApplied) {
         {u"10,20,410,320,1", centred, false},                 // five numbers
         {u"10,20,410,320,1,0,7", centred, false},             // seven
         {u"10,20,abc,320,1,0", centred, false},               // letters
+        {u"10,20,410,320,1,0 x", centred, false},             // trailing text
+        {u"10,\n20,410,320,1,0", centred, false},             // a line break in a number
         {u"10,20,410,320,1,99999999999", centred, false},     // beyond int
         {u"10,20,10,320,1,0", centred, false},                // no width
         {u"410,320,10,20,1,0", centred, false},               // negative size
