@@ -39,6 +39,14 @@ void CEcxMsgBox::SetBringToFrontHook(std::function<void()> hook) { BringToFront(
 
 void CEcxMsgBox::SetBeepHook(std::function<void(std::uint32_t)> hook) { Beep() = std::move(hook); }
 
+void CEcxMsgBox::MessageBeep(std::uint32_t sound) {
+    if (Beep()) {
+        Beep()(sound);
+    } else {
+        QApplication::beep();
+    }
+}
+
 CEcxMsgBox::CEcxMsgBox(gui::Window* parent) : CTcxMsgBox(parent) {}
 
 void CEcxMsgBox::SetMsgButtons(std::uint32_t type) {
@@ -74,13 +82,7 @@ int CEcxMsgBox::RunModal() {
 }
 
 bool CEcxMsgBox::OnInitDialog() {
-    if (beepOn_) {
-        if (Beep()) {
-            Beep()(beepSound_);
-        } else {
-            QApplication::beep();
-        }
-    }
+    if (beepOn_) MessageBeep(beepSound_);
     if (GetHelpID() != 0) SetHelpID(GetHelpID() + 0x10000);
     bool result = CTcxMsgBox::OnInitDialog();
     setWindowIcon(gui::LoadResourceIcon(kProgramIcon));

@@ -37,6 +37,9 @@ public:
     static void SetBringToFrontHook(std::function<void()> hook);
     // Plays a message sound (the type's sound value); none: the desktop's beep.
     static void SetBeepHook(std::function<void(std::uint32_t sound)> hook);
+    // Plays a message sound through that hook (the boxes' own sound, and controls that beep
+    // without a box).
+    static void MessageBeep(std::uint32_t sound);
 
     // PromptHost: the main window comes to the front before the box is shown.
     int RunModal() override;
