@@ -7,9 +7,16 @@ enum StringId : std::uint32_t {
     IDS_LOG_TEMPLATES = 160,          // the five log-entry templates, one a line
     IDS_SCAN_DIRECTORIES = 1000,
     IDS_SYNCHRONIZE = 1001,
+    IDS_NEW_PROFILE = 1002,
+    IDS_SELECT_DIRECTORY = 1008,
+    IDS_ABOUT_CAPTION = 1015,
+    IDS_CHANGE_DIRECTORIES = 1030,
     IDS_LOG = 1042,
     IDS_BINARY_FILE_COMPARISON = 1044,
     IDS_LOG_TO_FILE = 1052,
+    IDS_ABOUT_MAKER = 1063,      // the about box's maker line
+    IDS_ABOUT_WEB_LINK = 1064,   // the project's home page
+    IDS_ABOUT_MAIL_LINK = 1065,  // the project's contact address
     IDS_SAVE_PROFILE_CHANGES = 1104,
     IDS_DST_SHIFT_DETECTED = 1109,
     IDS_CANCELLED_BY_USER = 1200,
