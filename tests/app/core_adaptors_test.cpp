@@ -15,6 +15,7 @@
 #include "engine/watcher.h"
 #include "platform/core/file_system.h"
 #include "resources/string_ids.h"
+#include "tests/engine/support/kit.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -76,13 +77,6 @@ TEST_F(AdaptorTest, AChangedValueCountsAtTheNextEngineCall) {
     EXPECT_EQ(ScanCode(db, proxy), CP_S);
 }
 
-class Sink : public CLogView {
-public:
-    void Receive(CLogger*, const ErrorInfo& entry) override { codes.push_back(entry.code); }
-    void SetUTC(bool) override {}
-    std::vector<std::uint32_t> codes;
-};
-
 // Every file and directory below dir with its contents, for "nothing was touched".
 std::map<std::string, std::string> Snapshot(const TempDir& dir) {
     std::map<std::string, std::string> all;
@@ -102,7 +96,7 @@ TEST(TestPatternPlans, AreNeverCarriedOutOnTheRoots) {
     prefs.SetNumber(PREF_TEST_PATTERN_COUNT, 41);  // odd: the two sides' generated trees differ
     CCorePreferences core(&app, &prefs);
     CLogger logger;
-    Sink sink;
+    kit::LogCollector sink;
     logger.AddView(&sink);
     CSyncDataBase db(&logger);
     ErrorInfo error;
@@ -117,10 +111,10 @@ TEST(TestPatternPlans, AreNeverCarriedOutOnTheRoots) {
 
     const auto before = Snapshot(dir);
     Watcher watcher;
-    sink.codes.clear();
+    sink.Clear();
     EXPECT_EQ(db.Execute(proxy, watcher), RUN_FINISHED_WITH_ERRORS);
     EXPECT_EQ(Snapshot(dir), before);
-    EXPECT_EQ(sink.codes, std::vector<std::uint32_t>{IDS_ERR_TEST_PATTERN_PLAN});
+    EXPECT_EQ(sink.Codes(), std::vector<std::uint32_t>{IDS_ERR_TEST_PATTERN_PLAN});
     for (const ProxyEntry& e : proxy.Entries()) EXPECT_FALSE(e.node->record.IsInDatabase());
 
     // The next scan of the real roots gives a plan that is carried out.

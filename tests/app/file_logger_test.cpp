@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/core/cstring_stream.h"
+#include "tests/engine/support/kit.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -13,18 +14,6 @@ const char kHeader35[] = "WrapAroundEnd=";
 const std::string kTitle = "Wendelkast 8.00 - Log\n";
 const std::string kLocal = "Time is expressed in Local Time.\n";
 const std::string kUtc = "Time is expressed in Universal Coordinated Time (UTC).\n";
-
-class Sink : public CLogView {
-public:
-    void Receive(CLogger* sender, const ErrorInfo& entry) override {
-        entries.push_back(entry);
-        texts.push_back(sender->FormatEntry(entry, true));
-    }
-    void SetUTC(bool utc) override { utcCalls.push_back(utc); }
-    std::vector<ErrorInfo> entries;
-    std::vector<CString> texts;
-    std::vector<bool> utcCalls;
-};
 
 // The text behind the 35-byte header of the file name in dir.
 std::string Body(const TempDir& dir, const std::string& name) {
@@ -49,7 +38,7 @@ protected:
     void TearDown() override { ResetWorstSeverity(); }
     TempDir dir;
     const std::string path = "app.log";  // in dir
-    Sink sink;
+    kit::LogCollector sink;
     CFileLogger logger;
 };
 
@@ -76,7 +65,8 @@ TEST_F(FileLoggerTest, EntriesBecomeLinesWithMarkers) {
                               "! 2026-03-05 07:08:09.012 [00,01052,-3]: Log to file.\n"
                               "E 2026-03-05 07:08:09.012 [02,00001,00]: /r/ -  - Can't find directory.\n");
     // The sinks render through the logger's FormatEntry the same way.
-    EXPECT_EQ(sink.texts.back(), u"2026-03-05 07:08:09.012 [02,00001,00]: /r/ -  - Can't find directory.");
+    EXPECT_EQ(sink.Text(sink.entries.size() - 1),
+              u"2026-03-05 07:08:09.012 [02,00001,00]: /r/ -  - Can't find directory.");
     EXPECT_EQ(WorstSeverity(), 2);
 }
 
@@ -128,7 +118,7 @@ TEST_F(FileLoggerTest, OpenFailuresWarnWith1412) {
     };
     for (const auto& c : cases) {
         ResetWorstSeverity();
-        sink.entries.clear();
+        sink.Clear();
         EXPECT_FALSE(logger.Open(c.pattern, false, 0, false)) << c.name;
         EXPECT_FALSE(logger.IsOpen()) << c.name;
         ASSERT_EQ(sink.entries.size(), 1u) << c.name;

@@ -12,6 +12,7 @@
 #include "engine/log/logger.h"
 #include "platform/core/win_error.h"
 #include "resources/string_ids.h"
+#include "tests/engine/support/kit.h"
 #include "tests/support/env_var.h"
 #include "tests/support/temp_dir.h"
 
@@ -80,18 +81,11 @@ TEST_F(RegistryProfileTest, AWriteTheStoreRefusesReportsFalse) {
     EXPECT_EQ(GetLastError(), win32::ERROR_INVALID_PARAMETER);
 }
 
-class Sink : public CLogView {
-public:
-    void Receive(CLogger*, const ErrorInfo& entry) override { entries.push_back(entry); }
-    void SetUTC(bool) override {}
-    std::vector<ErrorInfo> entries;
-};
-
 TEST(ApplicationSettings, OpeningLogsAndTellsOnlyWhatTheUserMustKnow) {
     TempDir dir;
     ScopedEnvVar own("WENDELKAST_REGISTRY", dir.Path("registry.db").string());
     CLogger logger;
-    Sink sink;
+    kit::LogCollector sink;
     logger.AddView(&sink);
     plat::SettingsOpenStatus status;
 

@@ -20,14 +20,15 @@
 #include "platform/core/testing/memory_file_system.h"
 #include "platform/core/win_error.h"
 #include "resources/string_ids.h"
-#include "tests/engine/support/recording_logger.h"
+#include "tests/engine/support/kit.h"
 #include "tests/engine/support/scripted_watcher.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
-constexpr FileTime kT0 = 133000000000000000ULL;
-constexpr FileTime kSecond = 10000000ULL;
+using kit::kSecond;
+using kit::kT0;
+using kit::PlanText;
 
 class Prefs : public Core::Preferences {
 public:
@@ -36,16 +37,6 @@ public:
     int testPatternCount = 0;
     bool ignoreInaccessible = false;
 };
-
-// "PATH=AC" of every index entry in order, for a whole plan in one comparison.
-std::string Plan(const Proxy& proxy) {
-    std::string out;
-    for (const ProxyEntry& entry : proxy.Entries()) {
-        if (!out.empty()) out += ' ';
-        out += entry.node->record.GetPath().ToUtf8() + "=" + CString(ActionCodeName(entry.node->record.AC)).ToUtf8();
-    }
-    return out;
-}
 
 FSTreeNode* Find(CSyncDataBase& db, std::u16string_view path) {
     FSTree::Subtree all(db.GetRoot());
@@ -89,7 +80,7 @@ struct Profile {
         }
         Sync();
         ASSERT_EQ(Scan(), 0u);
-        ASSERT_EQ(Plan(proxy), "A.TXT=EQUAL SUB=EQUAL SUB\\B.TXT=EQUAL SUB\\DEEP=EQUAL SUB\\DEEP\\C.TXT=EQUAL");
+        ASSERT_EQ(PlanText(proxy), "A.TXT=EQUAL SUB=EQUAL SUB\\B.TXT=EQUAL SUB\\DEEP=EQUAL SUB\\DEEP\\C.TXT=EQUAL");
         logger.Forget();
     }
     void ExpectRightUntouched() {
@@ -101,7 +92,7 @@ struct Profile {
     plat::MemoryFileSystem mem;
     plat::FaultFileSystem faults{mem};
     Prefs prefs;
-    RecordingLogger logger;
+    kit::RecordingLogger logger;
     CSyncDataBase db{&logger};
     Proxy proxy;
     ScriptedWatcher script;
@@ -114,7 +105,7 @@ TEST_F(ScanTest, FirstScanTakesTheBestChoiceALaterScanLeavesConflicts) {
     mem.AddFile(u"/R/c.txt", "newer", 0644, kT0 + 10 * kSecond);
     mem.AddFile(u"/L/only-left", "l", 0644, kT0);
     ASSERT_EQ(Scan(), 0u);
-    EXPECT_EQ(Plan(proxy), "C.TXT=CP_S ONLY-LEFT=CP_M");
+    EXPECT_EQ(PlanText(proxy), "C.TXT=CP_S ONLY-LEFT=CP_M");
     EXPECT_EQ(Find(db, u"C.TXT")->record.PA, AMBIGUOUS);
     EXPECT_EQ(db.scanValid, 1);
     ASSERT_EQ(db.Execute(proxy, script.watcher), RUN_FINISHED);
@@ -125,7 +116,7 @@ TEST_F(ScanTest, FirstScanTakesTheBestChoiceALaterScanLeavesConflicts) {
     mem.DeleteFile(u"/R/c.txt");
     mem.AddFile(u"/R/c.txt", "right change", 0644, kT0 + 30 * kSecond);
     ASSERT_EQ(Scan(), 0u);
-    EXPECT_EQ(Plan(proxy), "C.TXT=AMBIGUOUS ONLY-LEFT=EQUAL");
+    EXPECT_EQ(PlanText(proxy), "C.TXT=AMBIGUOUS ONLY-LEFT=EQUAL");
     EXPECT_EQ(Find(db, u"C.TXT")->record.BC, CP_S);
 }
 
@@ -247,7 +238,7 @@ TEST(ScanMarks, EntriesThatCannotBeSynchronisedAreMarkedAndLeftAlone) {
         const std::string before = t.mem.Dump();
         ASSERT_EQ(t.Scan(), 0u);
         FSTreeNode* node = Find(t.db, c.node);
-        ASSERT_NE(node, nullptr) << Plan(t.proxy);
+        ASSERT_NE(node, nullptr) << PlanText(t.proxy);
         EXPECT_TRUE(node->record.FG & FG_NOT_SYNCHRONISABLE);
         FSTree::Subtree marked = FSTree::Subtree::Including(node);
         for (FSTreeNode* n : marked) EXPECT_EQ(n->record.AC, SKIP) << n->record.GetPath().ToUtf8();
@@ -269,7 +260,7 @@ TEST_F(ScanTest, TemporaryLeftoversAreRemovedAndNeverPlanned) {
     mem.AddFile(leftover, "half a copy", plat::kTemporaryMode);
     mem.AddFile(u"/L/a", "a");
     ASSERT_EQ(Scan(), 0u);
-    EXPECT_EQ(Plan(proxy), "A=CP_M");
+    EXPECT_EQ(PlanText(proxy), "A=CP_M");
     EXPECT_FALSE(mem.Exists(leftover));
     EXPECT_EQ(logger.CountMessages(IDS_SCAN_TEMPORARY_REMOVED), 1);
 }
@@ -352,7 +343,7 @@ TEST(ScanSafety, ADirectoryThatCannotBeListedIsLeftAloneBelow) {
         EXPECT_FALSE(sub->record.FG & FG_RIGHT_INACCESSIBLE);
         EXPECT_EQ(Find(t.db, u"SUB\\DEEP")->record.left, nullptr);  // its contents are missing on the left
         EXPECT_NE(Find(t.db, u"SUB\\DEEP")->record.right, nullptr);
-        EXPECT_EQ(Plan(t.proxy), "A.TXT=EQUAL SUB=EQUAL SUB\\B.TXT=SKIP SUB\\DEEP=SKIP SUB\\DEEP\\C.TXT=SKIP");
+        EXPECT_EQ(PlanText(t.proxy), "A.TXT=EQUAL SUB=EQUAL SUB\\B.TXT=SKIP SUB\\DEEP=SKIP SUB\\DEEP\\C.TXT=SKIP");
         EXPECT_EQ(t.db.Execute(t.proxy, t.script.watcher), RUN_FINISHED);
         EXPECT_EQ(t.mem.ReadAll(u"/L/sub/b.txt"), "bravo");
         EXPECT_EQ(t.mem.ReadAll(u"/R/sub/deep/c.txt"), "charlie");
@@ -451,7 +442,7 @@ struct PosixProfile {
     }
     TempDir left;
     TempDir right;
-    RecordingLogger logger;
+    kit::RecordingLogger logger;
     CSyncDataBase db{&logger};
     Proxy proxy;
     ScriptedWatcher script;
@@ -466,14 +457,14 @@ TEST(PosixScan, ScanExecuteAndRescanOverRealDirectories) {
     left.MakeSymlink("top.txt", "link");
     t.Create();
     ASSERT_EQ(db.Scan(&proxy, &script.watcher, false), 0u);
-    EXPECT_EQ(Plan(proxy), "DOCS=UPDATE_D DOCS\\OTHER.TXT=CP_S DOCS\\README.TXT=CP_M LINK=SKIP TOP.TXT=CP_M");
+    EXPECT_EQ(PlanText(proxy), "DOCS=UPDATE_D DOCS\\OTHER.TXT=CP_S DOCS\\README.TXT=CP_M LINK=SKIP TOP.TXT=CP_M");
     ASSERT_EQ(db.Execute(proxy, script.watcher), RUN_FINISHED);
     EXPECT_EQ(right.ReadFile("docs/readme.txt"), "hello");
     EXPECT_EQ(left.ReadFile("docs/other.txt"), "other");
     EXPECT_FALSE(right.Exists("link"));
 
     ASSERT_EQ(db.Scan(&proxy, &script.watcher, true), 0u);
-    EXPECT_EQ(Plan(proxy), "DOCS=EQUAL DOCS\\OTHER.TXT=EQUAL DOCS\\README.TXT=EQUAL LINK=SKIP TOP.TXT=EQUAL");
+    EXPECT_EQ(PlanText(proxy), "DOCS=EQUAL DOCS\\OTHER.TXT=EQUAL DOCS\\README.TXT=EQUAL LINK=SKIP TOP.TXT=EQUAL");
 }
 
 // Names of the copy's temporary form on real directories: a user's directory, link and
@@ -493,7 +484,8 @@ TEST(PosixScan, OnlyLeftoversOfTheProgramsOwnFormAndModeAreRemoved) {
     }
     t.Create();
     ASSERT_EQ(db.Scan(&proxy, &script.watcher, false), 0u);
-    EXPECT_EQ(Plan(proxy), ".WK~LINKLINK=SKIP .WK~NOTES123=CP_M .WK~PHOTOS01=CP_M .WK~PHOTOS01\\A.JPG=CP_M DOCS=CP_M");
+    EXPECT_EQ(PlanText(proxy),
+              ".WK~LINKLINK=SKIP .WK~NOTES123=CP_M .WK~PHOTOS01=CP_M .WK~PHOTOS01\\A.JPG=CP_M DOCS=CP_M");
     std::vector<std::string> removed;
     for (const ErrorInfo& e : logger.Entries()) {
         if (e.category == ERROR_CATEGORY_MESSAGE && e.code == IDS_SCAN_TEMPORARY_REMOVED)
@@ -508,7 +500,7 @@ TEST(PosixScan, OnlyLeftoversOfTheProgramsOwnFormAndModeAreRemoved) {
     EXPECT_EQ(right.ReadFile(".wk~notes123"), "notes");
     EXPECT_FALSE(right.Exists(".wk~linklink"));
     ASSERT_EQ(db.Scan(&proxy, &script.watcher, false), 0u);
-    EXPECT_EQ(Plan(proxy),
+    EXPECT_EQ(PlanText(proxy),
               ".WK~LINKLINK=SKIP .WK~NOTES123=EQUAL .WK~PHOTOS01=EQUAL .WK~PHOTOS01\\A.JPG=EQUAL DOCS=EQUAL");
 }
 

@@ -1,4 +1,6 @@
 // The sync database's state and roots over an in-memory file system.
+#include "engine/sync_database.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -9,20 +11,13 @@
 #include "engine/log/logger.h"
 #include "engine/path_helpers.h"
 #include "engine/proxy.h"
-#include "engine/sync_database.h"
 #include "platform/core/testing/fault_file_system.h"
 #include "platform/core/testing/memory_file_system.h"
+#include "tests/engine/support/kit.h"
 #include "tests/engine/support/plan_tree.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
-
-class Collector : public CLogView {
-public:
-    void Receive(CLogger*, const ErrorInfo& entry) override { entries.push_back(entry); }
-    void SetUTC(bool) override {}
-    std::vector<ErrorInfo> entries;
-};
 
 // A command that always changes something, to fill the history.
 class ChangingCommand : public Command {
@@ -61,7 +56,7 @@ protected:
 
     plat::MemoryFileSystem fs;
     CLogger logger;
-    Collector log;
+    kit::LogCollector log;
     CSyncDataBase db{&logger};
     Proxy proxy;
 };
@@ -130,7 +125,7 @@ TEST_F(DatabaseFixture, CreateRefusesBadRoots) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        log.entries.clear();
+        log.Clear();
         ErrorInfo error;
         EXPECT_EQ(2, db.Create(c.left, c.right, error));
         EXPECT_EQ(c.category, error.category);
@@ -249,7 +244,7 @@ TEST_F(DatabaseFixture, FailedChangeRootsChangesNothing) {
         ErrorInfo error;
         ASSERT_EQ(0, db.Create(u"/data/left", u"/data/right", error));
         FillState();
-        log.entries.clear();
+        log.Clear();
         EXPECT_EQ(2, db.ChangeRoots(proxy, c.left, c.right, error));
         EXPECT_EQ(c.code, error.code);
         EXPECT_EQ(1u, log.entries.size());

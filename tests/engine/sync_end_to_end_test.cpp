@@ -8,21 +8,14 @@
 #include "engine/proxy.h"
 #include "engine/sync_database.h"
 #include "platform/core/testing/memory_file_system.h"
+#include "tests/engine/support/kit.h"
 #include "tests/engine/support/scripted_watcher.h"
 
 namespace {
 
-constexpr FileTime kT0 = 133000000000000000ULL;
-constexpr FileTime kSecond = kFileTimeUnitsPerSecond;
-
-std::string Plan(const Proxy& proxy) {
-    std::string out;
-    for (const ProxyEntry& entry : proxy.Entries()) {
-        if (!out.empty()) out += ' ';
-        out += entry.node->record.GetPath().ToUtf8() + "=" + CString(ActionCodeName(entry.node->record.AC)).ToUtf8();
-    }
-    return out;
-}
+using kit::kSecond;
+using kit::kT0;
+using kit::PlanText;
 
 void Replace(plat::MemoryFileSystem& mem, const CString& path, std::string_view bytes, FileTime when) {
     mem.DeleteFile(path);
@@ -67,14 +60,14 @@ TEST(EndToEndTest, ChangesOnBothSidesMeetAndOnlyTheConflictStays) {
     Replace(mem, u"/R/both.txt", "right version", kT0 + 30 * kSecond);
 
     ASSERT_EQ(db.Scan(&proxy, &script.watcher, false), 0u);
-    EXPECT_EQ(Plan(proxy),
+    EXPECT_EQ(PlanText(proxy),
               "A.TXT=CP_S BOTH.TXT=AMBIGUOUS GONE-LEFT=DEL_S GONE-LEFT\\X.TXT=DEL_S GONE-RIGHT.TXT=DEL_M "
               "KEEP=EQUAL KEEP\\K.TXT=EQUAL NEW-DIR=CP_M NEW-DIR\\N.TXT=CP_M NEW-LEFT.TXT=CP_M NEW-RIGHT.TXT=CP_S "
               "RIGHT-DIR=CP_S RIGHT-DIR\\R.TXT=CP_S SUB=EQUAL SUB\\CHANGED.TXT=CP_M");
     ASSERT_EQ(db.Execute(proxy, script.watcher), RUN_FINISHED);
 
     ASSERT_EQ(db.Scan(&proxy, &script.watcher, false), 0u);
-    EXPECT_EQ(Plan(proxy),
+    EXPECT_EQ(PlanText(proxy),
               "A.TXT=EQUAL BOTH.TXT=AMBIGUOUS KEEP=EQUAL KEEP\\K.TXT=EQUAL NEW-DIR=EQUAL NEW-DIR\\N.TXT=EQUAL "
               "NEW-LEFT.TXT=EQUAL NEW-RIGHT.TXT=EQUAL RIGHT-DIR=EQUAL RIGHT-DIR\\R.TXT=EQUAL SUB=EQUAL "
               "SUB\\CHANGED.TXT=EQUAL");

@@ -22,8 +22,8 @@ namespace {
 
 using plat::FsOp;
 
-constexpr FileTime kT0 = 133000000000000000ULL;  // a fixed clock, 2022
-constexpr FileTime kLater = kT0 + 10 * kFileTimeUnitsPerSecond;
+using kit::kT0;
+constexpr FileTime kLater = kit::T(10);
 
 struct TestPreferences : Core::Preferences {
     bool ownCopy = false;

@@ -14,19 +14,13 @@
 #include "platform/core/testing/memory_file_system.h"
 #include "resources/string_ids.h"
 #include "tests/engine/support/byte_builder.h"
+#include "tests/engine/support/kit.h"
 #include "tests/engine/support/profile_load_check.h"
 
 namespace {
 
 using test::ByteBuilder;
 using test::StampFields;
-
-class Capture : public CLogView {
-public:
-    void Receive(CLogger*, const ErrorInfo& entry) override { entries.push_back(entry); }
-    void SetUTC(bool) override {}
-    std::vector<ErrorInfo> entries;
-};
 
 StampFields Fields(std::u16string name, std::uint32_t attributes, std::uint64_t write) {
     StampFields f;
@@ -153,7 +147,7 @@ protected:
     }
 
     CLogger logger;
-    Capture log;
+    kit::LogCollector log;
     plat::MemoryFileSystem fs;
 };
 
@@ -302,7 +296,7 @@ TEST_F(ProfileFileTest, BadInputGivesItsErrorAndLeavesTheDatabaseCleared) {
         CSyncDataBase db(&logger);
         FillSample(db);
         db.rootsValid = 1;
-        log.entries.clear();
+        log.Clear();
         EXPECT_EQ(Load(db, c.bytes), c.code) << c.what;
         EXPECT_TRUE(test::IsProfileCleared(db)) << c.what;
         ASSERT_EQ(log.entries.size(), 1u) << c.what;

@@ -18,7 +18,7 @@
 #include "platform/core/win_error.h"
 #include "resources/string_ids.h"
 #include "tests/engine/support/byte_builder.h"
-#include "tests/engine/support/recording_logger.h"
+#include "tests/engine/support/kit.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -203,7 +203,7 @@ protected:
         std::sort(logged.begin(), logged.end());
         EXPECT_EQ(logged, (std::vector<CString>{kLeftovers[0], kLeftovers[1]}));
     }
-    RecordingLogger logger;
+    kit::RecordingLogger logger;
 };
 
 TEST_F(SaveLeftoversTest, ASuccessfulSaveRemovesTheLeftoversOfItsOwnFormOnly) {
@@ -269,7 +269,7 @@ TEST(SaveLeftoversPosix, ASaveInProgressInAnotherProgramIsNotDisturbed) {
     ASSERT_TRUE(std::filesystem::exists(ready));
     std::filesystem::remove(ready);
 
-    RecordingLogger logger;
+    kit::RecordingLogger logger;
     EXPECT_FALSE(plat::PosixFs().LockDirectory(dir.CPath(), std::chrono::milliseconds(0)));
     EXPECT_EQ(GetLastError(), win32::ERROR_SHARING_VIOLATION);
     EXPECT_EQ(RemoveSaveLeftovers(plat::PosixFs(), profile, &logger), 0u);

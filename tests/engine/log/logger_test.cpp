@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/engine/support/kit.h"
+
 namespace {
 
 ErrorInfo Entry(std::uint32_t category, std::uint32_t code, std::int32_t kind) {
@@ -13,19 +15,6 @@ ErrorInfo Entry(std::uint32_t category, std::uint32_t code, std::int32_t kind) {
     e.Set(category, code, static_cast<std::uint32_t>(kind), nullptr);
     return e;
 }
-
-// Records what it receives.
-class RecordingView : public CLogView {
-public:
-    void Receive(CLogger* sender, const ErrorInfo& entry) override {
-        senders.push_back(sender);
-        entries.push_back(entry);
-    }
-    void SetUTC(bool utc) override { utcCalls.push_back(utc); }
-    std::vector<CLogger*> senders;
-    std::vector<ErrorInfo> entries;
-    std::vector<bool> utcCalls;
-};
 
 TEST(LogSeverity, WorstSeverityOfSequences) {
     const ErrorInfo warning = Entry(0, 1052, LOG_KIND_WARNING);
@@ -79,7 +68,7 @@ TEST(LogSeverity, EntryClasses) {
 
 TEST(Logger, EntryPointsBuildCategoryZeroEntries) {
     CLogger logger;
-    RecordingView view;
+    kit::LogCollector view;
     logger.AddView(&view);
     const SystemTime before = GetSystemTimeUtc();
     logger.LogStart(1, u"a");
@@ -163,7 +152,7 @@ TEST(Logger, SinkMayRemoveItselfAndLogFromReceive) {
         void SetUTC(bool) override {}
         int calls = 0;
     } self;
-    RecordingView other;
+    kit::LogCollector other;
     CLogger logger;
     logger.AddView(&self);
     logger.AddView(&other);

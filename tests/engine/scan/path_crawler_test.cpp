@@ -15,7 +15,7 @@
 #include "platform/core/testing/memory_file_system.h"
 #include "platform/core/win_error.h"
 #include "resources/string_ids.h"
-#include "tests/engine/support/recording_logger.h"
+#include "tests/engine/support/kit.h"
 #include "tests/engine/support/scripted_watcher.h"
 #include "tests/support/temp_dir.h"
 
@@ -148,7 +148,7 @@ TEST_F(MemoryCrawl, OnlyTemporaryFilesOfTheProgramsFormAndModeAreLeftovers) {
     fs.AddFile(temp + u"dir00000/inner", "kept");      // a directory
     fs.AddFile(temp + u"00000644", "a user's", 0644);  // a file of another mode
     fs.AddSymlink(temp + u"linklink", u"/r/A");        // a link
-    RecordingLogger logger;
+    kit::RecordingLogger logger;
     PathCrawler crawler(fs, nullptr);
     crawler.SetLogger(&logger);
     WalkResult r = Walk(crawler, u"/r/");

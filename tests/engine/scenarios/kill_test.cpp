@@ -172,8 +172,8 @@ TEST(KillTest, ASyncKilledAtRandomMomentsLosesNothing) {
                 const Node* bl = before.left.Find(path);
                 const Node* br = before.right.Find(path);
                 context +=
-                    Printable(path) + ": plan " +
-                    (code == before.plan.end() ? "-" : Bytes(ActionCodeName(code->second))) + ", before left " +
+                    Printable(path) + ": plan " + (code == before.plan.end() ? "-" : kit::CodeName(code->second)) +
+                    ", before left " +
                     (bl ? std::to_string(bl->bytes.size()) + " bytes \"" + bl->bytes.substr(0, 12) + "\"" : "-") +
                     ", before right " +
                     (br ? std::to_string(br->bytes.size()) + " bytes \"" + br->bytes.substr(0, 12) + "\"" : "-") + "\n";

@@ -38,10 +38,10 @@ std::string PlanDatabase::Untouched() const {
     std::string out;
     for (FSTreeNode* n : FSTree::Subtree(db.GetRoot())) {
         const CSyncRecord& r = n->record;
-        out += Utf8(FSTree::GetNodePath(n)) + " PA=" + Utf8(ActionCodeName(r.PA)) + " BC=" + Utf8(ActionCodeName(r.BC)) +
-               " ST=" + std::to_string(r.ST) + " FG=" + std::to_string(r.FG & ~FG_MARKED) + " L=" + StampText(r.left.get()) +
-               " R=" + StampText(r.right.get()) + " D=" + (r.db ? StampText(&r.db->left) + "/" + StampText(&r.db->right) : "-") +
-               "\n";
+        out += Utf8(FSTree::GetNodePath(n)) + " PA=" + kit::CodeName(r.PA) + " BC=" + kit::CodeName(r.BC) +
+               " ST=" + std::to_string(r.ST) + " FG=" + std::to_string(r.FG & ~FG_MARKED) +
+               " L=" + StampText(r.left.get()) + " R=" + StampText(r.right.get()) +
+               " D=" + (r.db ? StampText(&r.db->left) + "/" + StampText(&r.db->right) : "-") + "\n";
     }
     return out;
 }
@@ -78,7 +78,7 @@ std::string PlanDatabase::States() const {
         const RecordFilterState* state = n->record.filterState;
         if (!out.empty()) out += ' ';
         out += Utf8(FSTree::GetNodePath(n)) + ":" + std::to_string(state ? state->GetProtectionState() : 0) + ":" +
-               Utf8(ActionCodeName(n->record.AC));
+               kit::CodeName(n->record.AC);
     }
     return out;
 }

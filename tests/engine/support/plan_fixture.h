@@ -12,16 +12,9 @@
 #include "engine/run_result.h"
 #include "engine/sync_database.h"
 #include "platform/core/file_system.h"
+#include "tests/engine/support/kit.h"
 
 class ScriptedWatcher;
-
-// A log sink that keeps copies of every entry.
-class CollectingLogView : public CLogView {
-public:
-    void Receive(CLogger*, const ErrorInfo& entry) override { entries.push_back(entry); }
-    void SetUTC(bool) override {}
-    std::vector<ErrorInfo> entries;
-};
 
 class PlanFixture {
 public:
@@ -41,7 +34,7 @@ public:
     RunResult Execute(ScriptedWatcher& watcher);
 
     CLogger logger;
-    CollectingLogView log;
+    kit::LogCollector log;
     CSyncDataBase db;
     Proxy proxy;
     ExecutionCounts counts;  // of the last Execute

@@ -6,7 +6,7 @@
 #include "engine/tree/sync_record.h"
 #include "platform/core/cstring.h"
 
-void PrintTo(ActionCode code, std::ostream* os) { *os << CString(ActionCodeName(code)).ToUtf8(); }
+void PrintTo(ActionCode code, std::ostream* os) { *os << kit::CodeName(code); }
 void PrintTo(Bias bias, std::ostream* os) { *os << CString(BiasName(bias)).ToUtf8(); }
 
 namespace plantest {
@@ -40,8 +40,6 @@ std::string StampText(const FileStamp* s) {
     const long long offset = (static_cast<long long>(s->lastWriteTime) - static_cast<long long>(kT0)) / 10000;
     return "f(" + std::to_string(offset) + "ms," + std::to_string(s->GetSize()) + ")";
 }
-
-std::string Name(ActionCode c) { return CString(ActionCodeName(c)).ToUtf8(); }
 
 }  // namespace
 
@@ -80,10 +78,11 @@ std::string DumpTree(const FSTree& tree) {
     std::string out;
     for (FSTreeNode* n : FSTree::Subtree(tree.GetRoot())) {
         const CSyncRecord& r = n->record;
-        out += std::string(2 * (n->depth + 1), ' ') + FSTree::GetNodePath(n).ToUtf8() + "  L=" + StampText(r.left.get()) +
-               " R=" + StampText(r.right.get()) +
+        out += std::string(2 * (n->depth + 1), ' ') + FSTree::GetNodePath(n).ToUtf8() +
+               "  L=" + StampText(r.left.get()) + " R=" + StampText(r.right.get()) +
                " D=" + (r.db ? StampText(&r.db->left) + "/" + StampText(&r.db->right) : std::string("x")) +
-               "  PA=" + Name(r.PA) + " AC=" + Name(r.AC) + " BC=" + Name(r.BC) + " FG=" + std::to_string(r.FG) + "\n";
+               "  PA=" + kit::CodeName(r.PA) + " AC=" + kit::CodeName(r.AC) + " BC=" + kit::CodeName(r.BC) +
+               " FG=" + std::to_string(r.FG) + "\n";
     }
     return out;
 }
@@ -94,7 +93,7 @@ std::string TreeCodes(const FSTree& tree, char field) {
         const CSyncRecord& r = n->record;
         const ActionCode c = field == 'P' ? r.PA : field == 'A' ? r.AC : r.BC;
         if (!out.empty()) out += ' ';
-        out += FSTree::GetNodePath(n).ToUtf8() + "=" + Name(c);
+        out += FSTree::GetNodePath(n).ToUtf8() + "=" + kit::CodeName(c);
     }
     return out;
 }

@@ -9,6 +9,7 @@
 
 #include "engine/tree/file_stamp.h"
 #include "engine/tree/fs_tree.h"
+#include "tests/engine/support/kit.h"
 
 // Readable codes in test failure messages.
 void PrintTo(ActionCode code, std::ostream* os);
@@ -16,9 +17,9 @@ void PrintTo(Bias bias, std::ostream* os);
 
 namespace plantest {
 
-constexpr FileTime kT0 = 133000000000000000ULL;  // an arbitrary base time
-constexpr FileTime kSecond = 10000000ULL;
-constexpr FileTime kHour = 36000000000ULL;
+using kit::kHour;
+using kit::kSecond;
+using kit::kT0;
 
 // A file stamp (archive attribute unless given) and a directory stamp.
 FileStamp File(FileTime write, std::uint64_t size, std::uint32_t attributes = 0x20);

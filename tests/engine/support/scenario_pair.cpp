@@ -12,7 +12,7 @@
 #include "engine/proxy.h"
 #include "platform/core/child_process.h"
 #include "platform/core/win_error.h"
-#include "tests/engine/support/plan_fixture.h"
+#include "tests/engine/support/kit.h"
 #include "tests/engine/support/plan_tree.h"
 #include "tests/engine/support/scripted_watcher.h"
 #include "tests/support/temp_dir.h"
@@ -37,8 +37,6 @@ namespace {
 // The version words the profile document writes (format 3, program 8.0.0.0).
 constexpr std::uint32_t kFormat = 3, kMajor = 8, kMinorBuild = 0, kRevision = 0;
 
-std::string Name(ActionCode code) { return Bytes(ActionCodeName(code)); }
-
 std::string Win32(const char* what, const CString& path) {
     return std::string(what) + " " + Printable(Bytes(path)) + ": error " + std::to_string(GetLastError());
 }
@@ -58,18 +56,20 @@ std::string PlanDifference(const PlanSpec& want, const Plan& got) {
     for (const auto& [path, code] : wanted) {
         auto it = got.find(path);
         if (it == got.end())
-            s << "  missing " << Printable(path) << "=" << Name(code) << "\n";
+            s << "  missing " << Printable(path) << "=" << kit::CodeName(code) << "\n";
         else if (it->second != code)
-            s << "  " << Printable(path) << ": want " << Name(code) << ", got " << Name(it->second) << "\n";
+            s << "  " << Printable(path) << ": want " << kit::CodeName(code) << ", got " << kit::CodeName(it->second)
+              << "\n";
     }
     for (const auto& [path, code] : got)
-        if (!wanted.count(path) && code != EQUAL) s << "  unexpected " << Printable(path) << "=" << Name(code) << "\n";
+        if (!wanted.count(path) && code != EQUAL)
+            s << "  unexpected " << Printable(path) << "=" << kit::CodeName(code) << "\n";
     return s.str();
 }
 
 std::string PrintPlan(const Plan& plan) {
     std::string out;
-    for (const auto& [path, code] : plan) out += "  " + Printable(path) + "=" + Name(code) + "\n";
+    for (const auto& [path, code] : plan) out += "  " + Printable(path) + "=" + kit::CodeName(code) + "\n";
     return out;
 }
 
@@ -239,7 +239,7 @@ Pair::Pair(Backend b)
       outside(Base(), RootOf(dir_.get(), "outside"), memory_.get()) {
     // New entries of the in-memory file system get this fixed time, so that directory
     // stamps are the same on every run.
-    if (memory_) memory_->SetTime(kBase);
+    if (memory_) memory_->SetTime(kT0);
     for (const CString& root : {left.root, right.root, outside.root})
         if (!Base().CreateDirectory(root.Left(root.GetLength() - 1))) ADD_FAILURE() << Win32("mkdir", root);
     CSyncDataBase db(nullptr);
@@ -309,7 +309,7 @@ SyncResult Pair::Scan(const SyncOptions& options) { return Run(options, false); 
 SyncResult Pair::Run(const SyncOptions& options, bool execute) {
     SyncResult result;
     CLogger logger;
-    CollectingLogView log;
+    kit::LogCollector log;
     logger.AddView(&log);
     {
         CSyncDataBase db(&logger);

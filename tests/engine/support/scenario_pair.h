@@ -22,6 +22,7 @@
 #include "engine/tree/action_codes.h"
 #include "platform/core/testing/fault_file_system.h"
 #include "platform/core/testing/memory_file_system.h"
+#include "tests/engine/support/kit.h"
 #include "tests/engine/support/scenario_tree.h"
 
 class ScriptedWatcher;
@@ -32,11 +33,11 @@ void PrintTo(const ExecutionCounts& counts, std::ostream* os);
 
 namespace scenario {
 
-constexpr FileTime kSecond = 10000000ULL;
-constexpr FileTime kHour = 3600 * kSecond;
-constexpr FileTime kBase = 133500000000000000ULL;  // 2024-01-21, a fixed start for every time
-// kBase plus seconds (a negative count goes back).
-constexpr FileTime T(std::int64_t seconds) { return FileTime(std::int64_t(kBase) + seconds * std::int64_t(kSecond)); }
+// Times of the scenarios: T(seconds) after the kit's base time.
+using kit::kHour;
+using kit::kSecond;
+using kit::kT0;
+using kit::T;
 
 enum class Backend { Posix, Memory };
 const char* BackendName(Backend backend);

@@ -45,8 +45,7 @@ void CheckSide(const char* side, bool isLeft, const Plan& plan, const Tree& befo
         const Node* source = sit == sources.end() ? nullptr : sit->second;
         const Node* b = before.Find(path);
         const Node* a = after.Find(path);
-        const std::string where =
-            std::string(side) + " " + Printable(path) + " (" + Bytes(ActionCodeName(code)) + "): ";
+        const std::string where = std::string(side) + " " + Printable(path) + " (" + kit::CodeName(code) + "): ";
         if (b && !a) {
             // Gone: only a deletion, or the old entry a copy of the other kind removes
             // before the new one is in place.
@@ -88,7 +87,7 @@ std::string CheckSyncInvariants(Pair& pair, const Before& before) {
     const SyncResult scan = pair.Scan();
     if (scan.scan != 0) out << "the scan after the next run was cancelled:\n" << scan.LogText();
     for (const auto& [path, code] : scan.plan)
-        if (code != EQUAL) out << "not converged: " << Printable(path) << "=" << Bytes(ActionCodeName(code)) << "\n";
+        if (code != EQUAL) out << "not converged: " << Printable(path) << "=" << kit::CodeName(code) << "\n";
     const std::string diff = Difference(sides[0], sides[1]);
     if (!diff.empty()) out << "the sides differ after the next run (left - / right +):\n" << diff;
     return out.str();

@@ -8,25 +8,14 @@
 #include <vector>
 
 #include "engine/log/logger.h"
+#include "tests/engine/support/kit.h"
 
 namespace {
-
-// Collects the (thread, sequence) pairs carried in the entries' code and kind.
-class CollectingView : public CLogView {
-public:
-    void Receive(CLogger*, const ErrorInfo& entry) override {
-        std::lock_guard lock(mutex);
-        seen[entry.extra == static_cast<std::uint32_t>(LOG_KIND_WARNING) ? 0 : 1].push_back(entry.code);
-    }
-    void SetUTC(bool) override {}
-    std::mutex mutex;
-    std::vector<std::uint32_t> seen[2];
-};
 
 TEST(LoggerThreaded, TwoThreadsKeepTheirOrderAndSeverityRisesToError) {
     ResetWorstSeverity();
     CLogger logger;
-    CollectingView view;
+    kit::LogCollector view;
     logger.AddView(&view);
     constexpr std::uint32_t kLines = 10000;
     std::thread warner([&] {
@@ -37,7 +26,10 @@ TEST(LoggerThreaded, TwoThreadsKeepTheirOrderAndSeverityRisesToError) {
     });
     warner.join();
     failer.join();
-    for (const auto& seq : view.seen) {
+    std::vector<std::uint32_t> seen[2];  // the codes of the warnings, of the errors
+    for (const ErrorInfo& e : view.entries)
+        seen[e.extra == static_cast<std::uint32_t>(LOG_KIND_WARNING) ? 0 : 1].push_back(e.code);
+    for (const auto& seq : seen) {
         ASSERT_EQ(seq.size(), kLines);
         for (std::uint32_t i = 0; i < kLines; ++i) ASSERT_EQ(seq[i], i);
     }
