@@ -4,11 +4,11 @@
 #include "engine/tree/sync_record.h"
 #include "engine/watcher.h"
 #include "platform/core/testing/memory_file_system.h"
-#include "tests/engine/support/plan_tree.h"
+#include "tests/engine/support/decision_table.h"
 
 namespace {
 
-using namespace plantest;
+using namespace kit;
 
 FSTreeNode* Add(FSTreeNode* parent, const char* name, const Side& left, const Side& right,
                 const Db& pair) {

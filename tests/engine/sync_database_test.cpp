@@ -13,8 +13,8 @@
 #include "engine/proxy.h"
 #include "platform/core/testing/fault_file_system.h"
 #include "platform/core/testing/memory_file_system.h"
+#include "tests/engine/support/decision_table.h"
 #include "tests/engine/support/kit.h"
-#include "tests/engine/support/plan_tree.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -346,9 +346,9 @@ TEST_F(DatabaseFixture, DstShiftIsDetectedOnlyAfterAFinishedScan) {
 }
 
 TEST_F(DatabaseFixture, CompensateDstShiftMovesTheDatabaseTimesAndDecidesAgain) {
-    using plantest::File;
-    using plantest::kHour;
-    using plantest::kT0;
+    using kit::File;
+    using kit::kHour;
+    using kit::kT0;
     // Left side seen one hour later than the database: a daylight-saving change on FAT.
     FSTreeNode* shifted = FSTree::FindOrInsertChild(db.GetRoot(), u"f");
     shifted->record.SetDatabaseStamps(File(kT0, 10), File(kT0, 10));

@@ -7,7 +7,7 @@
 #include "tests/engine/support/profile_load_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string problem = test::CheckProfileLoad(data, size);
+    const std::string problem = kit::CheckProfileLoad(data, size);
     if (!problem.empty()) {
         std::fprintf(stderr, "profile load check failed: %s\n", problem.c_str());
         std::abort();

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "engine/filters/protection_filters.h"
-#include "tests/engine/support/plan_database.h"
+#include "tests/engine/support/command_fixture.h"
 
 namespace {
 
-using namespace plantest;
+using namespace kit;
 
 // A plan with one entry of each kind the commands treat differently:
 //   BOTH                directories on both sides, unchanged       EQUAL
@@ -55,7 +55,7 @@ protected:
         return false;
     }
 
-    PlanDatabase p;
+    CommandFixture p;
 };
 
 using Operation = std::function<std::uint32_t(CSyncDataBase&, Proxy&)>;
@@ -155,7 +155,7 @@ TEST_F(ActionCodeCommandTest, CommandWithoutEffectReturnsZeroAndKeepsTheRedoTail
 
 // A directory only on the right holding a protected file and a plain one.
 TEST(ActionCodeProtectionTest, DominateAndDeleteLeaveAProtectedFileAndItsDirectorySkipped) {
-    PlanDatabase p;
+    CommandFixture p;
     const FileStamp f = File(kT0, 100);
     p.Add("KEEP", kAbsent, Dir());
     p.Add("KEEP\\P.TXT", kAbsent, f);
@@ -204,7 +204,7 @@ TEST(ActionCodeDominateTest, SideThatIsMissingIsDeleted) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        PlanDatabase p;
+        CommandFixture p;
         const FileStamp older = File(kT0, 100), newer = File(kT0 + kSecond, 100);
         // On both sides a conflict (new on both), so that either copy is a change.
         p.Add("X.TXT", c.left ? Side(older) : kAbsent, c.right ? Side(newer) : kAbsent);

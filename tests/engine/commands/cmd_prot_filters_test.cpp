@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "engine/filters/protection_filters.h"
-#include "tests/engine/support/plan_database.h"
+#include "tests/engine/support/command_fixture.h"
 
 namespace {
 
-using namespace plantest;
+using namespace kit;
 
 constexpr std::uint32_t A = ProtectionRule::ACTIVE;
 constexpr std::uint32_t X = ProtectionRule::EXCLUSION;
@@ -27,7 +27,7 @@ struct Rule {
 // Every file changed on the left (CP_M), so that protecting one shows as SKIP:
 //   DOCS, DOCS\A.TXT, DOCS\B.TXT, DOCS\SUB, DOCS\SUB\C.TXT, NEW (left only), NEW\N.TXT,
 //   TMP.LOG
-void BuildPlan(PlanDatabase& p, const std::vector<Rule>& rules) {
+void BuildPlan(CommandFixture& p, const std::vector<Rule>& rules) {
     const FileStamp f = File(kT0, 100), changed = File(kT0 + 5 * kSecond, 100), d = Dir();
     p.Add("DOCS", d, d, InDb(d));
     p.Add("DOCS\\A.TXT", changed, f, InDb(f));
@@ -41,7 +41,7 @@ void BuildPlan(PlanDatabase& p, const std::vector<Rule>& rules) {
     p.Decide();
 }
 
-std::vector<const ProtectionFilterEntry*> RulePointers(const PlanDatabase& p) {
+std::vector<const ProtectionFilterEntry*> RulePointers(const CommandFixture& p) {
     std::vector<const ProtectionFilterEntry*> out;
     for (const auto& e : p.db.protectionFilters.Entries()) out.push_back(e.get());
     return out;
@@ -57,10 +57,10 @@ struct Picture {
     std::string rules;
     std::string states;
     std::vector<const ProtectionFilterEntry*> pointers;
-    explicit Picture(const PlanDatabase& p) : rules(p.Rules()), states(p.States()), pointers(RulePointers(p)) {}
+    explicit Picture(const CommandFixture& p) : rules(p.Rules()), states(p.States()), pointers(RulePointers(p)) {}
 };
 
-void ExpectSame(const Picture& expected, const PlanDatabase& p) {
+void ExpectSame(const Picture& expected, const CommandFixture& p) {
     EXPECT_EQ(expected.rules, p.Rules());
     EXPECT_EQ(expected.states, p.States());
 }
@@ -125,7 +125,7 @@ TEST(ProtectionStatesTest, OperationsAndTheirUndoAndRedo) {
     };
     for (const StateCase& c : cases) {
         SCOPED_TRACE(c.name);
-        PlanDatabase p;
+        CommandFixture p;
         BuildPlan(p, c.rules);
         p.proxy.MarkAll(false);
         for (std::string_view path : c.marked) p.proxy[p.IndexOf(path)].marked = 1;
@@ -157,7 +157,7 @@ TEST(ProtectionStatesTest, OperationsAndTheirUndoAndRedo) {
 }
 
 TEST(ProtectionStatesTest, ProtectionTakesEffectOnTheCodes) {
-    PlanDatabase p;
+    CommandFixture p;
     BuildPlan(p, {{u"DOCS*", A}});
     ASSERT_EQ("DOCS:2:EQUAL DOCS\\A.TXT:2:SKIP DOCS\\B.TXT:2:SKIP DOCS\\SUB:2:EQUAL DOCS\\SUB\\C.TXT:2:SKIP "
               "NEW:0:CP_M NEW\\N.TXT:0:CP_M TMP.LOG:0:CP_M",
@@ -221,7 +221,7 @@ TEST(PathPatternTest, EscapesEverythingTheExpressionSyntaxReads) {
 }
 
 TEST(ProtectionStatesTest, ActivateProtectsANameWithAStarAndNothingElse) {
-    PlanDatabase p;
+    CommandFixture p;
     const FileStamp f = File(kT0, 100), changed = File(kT0 + 5 * kSecond, 100);
     p.Add("A*B", changed, f, InDb(f));
     p.Add("AXB", changed, f, InDb(f));
@@ -234,7 +234,7 @@ TEST(ProtectionStatesTest, ActivateProtectsANameWithAStarAndNothingElse) {
 
 // A removed rule lives on in its command, attached nowhere, until the command goes.
 TEST(ProtectionStatesTest, RemovedRuleStaysWithItsCommandUntilTheCommandGoes) {
-    PlanDatabase p;
+    CommandFixture p;
     BuildPlan(p, {{u"DOCS*", A}, {u"*.LOG", A}});
     const ProtectionFilterEntry* docs = p.db.protectionFilters.Entries().front().get();
     p.Mark({"DOCS\\A.TXT"});
@@ -275,7 +275,7 @@ TEST(ProtectionStatesTest, RemovedRuleStaysWithItsCommandUntilTheCommandGoes) {
 }
 
 TEST(ModifyProtFiltersTest, RowsOfTheFilterDialogAndTheirUndo) {
-    PlanDatabase p;
+    CommandFixture p;
     BuildPlan(p, {{u"DOCS*", A}, {u"*.LOG", 0}, {u"NEW", A}});
     std::list<ProtectionRule*> live;
     p.db.GetProtectionFilterPtrs(live);

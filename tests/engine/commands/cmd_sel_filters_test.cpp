@@ -5,14 +5,14 @@
 #include <list>
 #include <string>
 
-#include "tests/engine/support/plan_database.h"
+#include "tests/engine/support/command_fixture.h"
 
 namespace {
 
-using namespace plantest;
+using namespace kit;
 
 TEST(SetSelFiltersTest, DoMarksTheSelectionAndUndoRestoresTheList) {
-    PlanDatabase p;
+    CommandFixture p;
     p.Add("A.TXT", File(kT0, 1), kAbsent);
     p.Add("B.LOG", File(kT0, 1), kAbsent);
     p.Decide();

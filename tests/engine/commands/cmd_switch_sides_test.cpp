@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/engine/support/plan_database.h"
+#include "tests/engine/support/command_fixture.h"
 
 namespace {
 
-using namespace plantest;
+using namespace kit;
 
 // Everything a switch of sides touches, as one text: the roots and the sides' shifts, and
 // per record both stamps, the database pair, PA, AC, BC, BL, BR and FG.
-std::string Sides(const PlanDatabase& p) {
+std::string Sides(const CommandFixture& p) {
     std::string out = p.db.leftRoot.ToUtf8() + " " + p.db.rightRoot.ToUtf8() + " " +
                       std::to_string(p.db.leftBias) + std::to_string(p.db.rightBias) + "\n";
     for (FSTreeNode* n : FSTree::Subtree(p.db.GetRoot())) out += n->record.Dump().ToUtf8();
@@ -18,7 +18,7 @@ std::string Sides(const PlanDatabase& p) {
 }
 
 TEST(SwitchSidesTest, TwiceRestoresEverything) {
-    PlanDatabase p;
+    CommandFixture p;
     const FileStamp f = File(kT0, 100), d = Dir();
     p.Add("DIR", d, kAbsent);
     p.Add("DIR\\A.TXT", f, kAbsent);
@@ -53,7 +53,7 @@ TEST(SwitchSidesTest, TwiceRestoresEverything) {
 }
 
 TEST(SwitchSidesTest, WithoutRootsNothingHappens) {
-    PlanDatabase p;
+    CommandFixture p;
     p.Add("A.TXT", File(kT0, 1), kAbsent);
     p.Decide();
     const std::string before = Sides(p);

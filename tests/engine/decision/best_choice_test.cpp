@@ -5,11 +5,11 @@
 #include "engine/decision/decision.h"
 #include "engine/tree/sync_record.h"
 #include "engine/watcher.h"
-#include "tests/engine/support/plan_tree.h"
+#include "tests/engine/support/decision_table.h"
 
 namespace {
 
-using namespace plantest;
+using namespace kit;
 
 struct ConflictCase {
     const char* name;
@@ -38,7 +38,7 @@ TEST(ComputeBestChoiceTest, ConflictsOfTwoEntries) {
         {"directories differing only in creation time", Dir(kT0 + 1), Dir(kT0), UPDATE_D},
     };
     for (const ConflictCase& c : cases) {
-        PlanTree t;
+        DecisionTable t;
         FSTreeNode& node = t.Add("E", c.left, c.right);  // not in the database: AMBIGUOUS
         node.record.SetContentState(c.content);
         DecideTree(t.Root(), ComparerOptions());
@@ -52,7 +52,7 @@ TEST(ComputeBestChoiceTest, ConflictsOfTwoEntries) {
 
 TEST(ComputeBestChoiceTest, UndisputedEntriesKeepTheirPrimaryAction) {
     const FileStamp f = File(kT0, 100);
-    PlanTree t;
+    DecisionTable t;
     t.Add("C", File(kT0 + 1, 100), f, InDb(f));  // CP_M
     t.Add("D", kAbsent, kAbsent, InDb(f));       // DEL_D
     t.Add("E", f, f, InDb(f));                   // EQUAL
@@ -79,7 +79,7 @@ TEST(ComputeBestChoiceTest, DifferingSubtreeFollowsItsNewestSide) {
         {"tie", kT0 + 10, kT0 + 10, kT0, "X=CP_M X\\A=CP_M", CP_M},
     };
     for (const SubtreeCase& c : cases) {
-        PlanTree t;
+        DecisionTable t;
         t.Add("X", Dir(c.leftDirCreated), File(c.rightFileWritten, 5));
         t.Add("X\\A", File(c.childWritten, 5), kAbsent);
         DecideTree(t.Root(), ComparerOptions());
@@ -93,7 +93,7 @@ TEST(ComputeBestChoiceTest, NewestSideTieGoesToTheSideMetFirst) {
     // Z: unchanged directory on the left, changed into a file on the right (CP_S): only
     // its right time counts. Z\C, new on the left, has the same time: the right side,
     // met first, keeps it.
-    PlanTree t;
+    DecisionTable t;
     t.Add("Z", Dir(kT0), File(kT0 + 7, 5), InDb(Dir(kT0)));
     t.Add("Z\\C", File(kT0 + 7, 5), kAbsent);
     DecideTree(t.Root(), ComparerOptions());
@@ -103,7 +103,7 @@ TEST(ComputeBestChoiceTest, NewestSideTieGoesToTheSideMetFirst) {
     EXPECT_EQ(t.Codes('B'), "Z=CP_S Z\\C=DEL_M");
 
     // Nothing to consider (only deletions): EQUAL, and every entry keeps its PA.
-    PlanTree d;
+    DecisionTable d;
     d.Add("Y", Dir(kT0), kAbsent, InDb(Dir(kT0)));
     d.Add("Y\\F", File(kT0, 5), kAbsent, InDb(File(kT0, 5)));
     DecideTree(d.Root(), ComparerOptions());
@@ -133,7 +133,7 @@ TEST(ApplyFirstScanBestChoiceTest, DifferentContentsAtEqualTimesWaitForTheUser) 
         {"recorded pair", f, f, InDb(f), CONTENT_DIFFERENT, CP_M, CP_M, false},
     };
     for (const Case& c : cases) {
-        PlanTree t;
+        DecisionTable t;
         FSTreeNode& node = t.Add("E", c.left, c.right, c.db);
         node.record.SetContentState(c.content);
         DecideTree(t.Root(), ComparerOptions());
@@ -151,7 +151,7 @@ TEST(ApplyFirstScanBestChoiceTest, DifferentContentsAtEqualTimesWaitForTheUser) 
 }
 
 TEST(ApplyFirstScanBestChoiceTest, NeverDeletesWhatWasNeverSynchronised) {
-    PlanTree t;
+    DecisionTable t;
     // A file on the left newer than a same-named directory on the right: its best choice
     // would delete the directory's contents, which no database holds.
     t.Add("X", File(kT0 + 20, 5), Dir(kT0));
@@ -176,7 +176,7 @@ TEST(ComputeBestChoiceTest, CancelStops) {
     struct Cancel : CProcessControl {
         bool IsCancelled() override { return true; }
     } cancel;
-    PlanTree t;
+    DecisionTable t;
     t.Add("A", File(kT0, 1), kAbsent);
     DecideTree(t.Root(), ComparerOptions());
     EXPECT_FALSE(ComputeBestChoice(t.Root(), ComparerOptions(), &cancel));

@@ -11,14 +11,14 @@
 #include "engine/decision/set_action_code.h"
 #include "engine/filters/protection_filters.h"
 #include "engine/tree/sync_record.h"
-#include "tests/engine/support/plan_tree.h"
+#include "tests/engine/support/decision_table.h"
 
 namespace {
 
-using namespace plantest;
+using namespace kit;
 
 struct Generated {
-    PlanTree tree;
+    DecisionTable tree;
     std::vector<ProtectionRule> rules;
     bool firstScan = false;
     std::size_t size = 0;

@@ -5,11 +5,11 @@
 #include "engine/tree/sync_record.h"
 #include "engine/watcher.h"
 #include "platform/core/testing/memory_file_system.h"
-#include "tests/engine/support/plan_tree.h"
+#include "tests/engine/support/decision_table.h"
 
 namespace {
 
-using namespace plantest;
+using namespace kit;
 
 ComparerOptions Options(std::int64_t toleranceMs = 0, bool ignoreArchive = false) {
     ComparerOptions o;
@@ -96,7 +96,7 @@ TEST(DecideTest, DecisionTable) {
         {"right unlisted directory not replaced", fNew, d, InDb(f, d), SKIP, NO_BIAS, NUL_BIAS, 0, RIGHT_UNLISTED},
     };
     for (const DecideCase& c : cases) {
-        PlanTree t;
+        DecisionTable t;
         FSTreeNode& node = t.Add("E", c.left, c.right, c.db);
         node.record.SetContentState(c.content);
         node.record.FG |= c.fg;
@@ -113,7 +113,7 @@ TEST(DecideTest, DecisionTable) {
 TEST(DecideTest, CrawlMarksSkipEverythingUnseenBelow) {
     const FileStamp f = File(kT0, 10);
     const FileStamp d = Dir();
-    PlanTree t;
+    DecisionTable t;
     // U: left listing failed. What the right side and the database hold below it must
     // not be read as deleted on the left.
     t.Add("U", d, d, InDb(d)).record.FG |= FG_LEFT_INACCESSIBLE;
@@ -150,7 +150,7 @@ TEST(DecideTest, CrawlMarksSkipEverythingUnseenBelow) {
 TEST(SideBiasTest, FatSideTakesTheOneShiftFound) {
     const FileStamp f = File(kT0, 10);
     const FileStamp later = File(kT0 + kHour, 10);
-    PlanTree t;
+    DecisionTable t;
     t.Add("A", later, f, InDb(f));
     t.Add("B", later, f, InDb(f));
     t.Add("C", later, kAbsent, InDb(f));
@@ -164,7 +164,7 @@ TEST(SideBiasTest, FatSideTakesTheOneShiftFound) {
     DecideTree(t.Root(), ComparerOptions());
     EXPECT_EQ(SideBias(t.Root(), true, true), NO_BIAS);
 
-    PlanTree none;
+    DecisionTable none;
     none.Add("N", f, f);
     DecideTree(none.Root(), ComparerOptions());
     EXPECT_EQ(SideBias(none.Root(), true, true), NO_BIAS);
@@ -191,7 +191,7 @@ struct CancelAfter : CProcessControl {
 TEST(DeriveActionCodesTest, DirectoryAgainstFileMakesCopiesAmbiguous) {
     const FileStamp f = File(kT0, 10);
     const FileStamp d = Dir();
-    PlanTree t;
+    DecisionTable t;
     t.Add("X", d, f);                          // AMBIGUOUS: mixed subtree
     t.Add("X\\A", f, kAbsent);                 // CP_M
     t.Add("X\\B", f, kAbsent, InDb(f));        // DEL_M stays
@@ -217,13 +217,13 @@ TEST(DeriveActionCodesTest, ADirectoryKeepingAnAmbiguousEntryIsNotDeleted) {
     const FileStamp d = Dir();
     for (const bool leftKeeps : {true, false}) {
         // The side that keeps the directory, and the side that replaced it by a file.
-        auto add = [&](PlanTree& t, const char* path, const Side& keeping, const Side& other, const Db& db) {
+        auto add = [&](DecisionTable& t, const char* path, const Side& keeping, const Side& other, const Db& db) {
             if (leftKeeps)
                 t.Add(path, keeping, other, db);
             else
                 t.Add(path, other, keeping, db);
         };
-        PlanTree t;
+        DecisionTable t;
         add(t, "D", d, File(kT0 + kSecond, 5), InDb(d));
         add(t, "D\\C", d, kAbsent, InDb(d));
         add(t, "D\\C\\C", f, kAbsent, InDb(f));
@@ -244,7 +244,7 @@ TEST(DeriveActionCodesTest, ADirectoryKeepingAnAmbiguousEntryIsNotDeleted) {
 TEST(DeriveActionCodesTest, OneDirectionalSubtreeLiftsCopiesToTheFirstDirectoryOnTheTarget) {
     const FileStamp f = File(kT0, 10);
     const FileStamp d = Dir();
-    PlanTree t;
+    DecisionTable t;
     t.Add("P", d, d, InDb(d));                 // EQUAL: exists on the right
     t.Add("P\\N", d, kAbsent, InDb(d));        // DEL_M, lifted to CP_M
     t.Add("P\\N\\M", d, kAbsent, InDb(d));     // DEL_M, lifted to CP_M
@@ -265,7 +265,7 @@ TEST(DeriveActionCodesTest, OneDirectionalSubtreeLiftsCopiesToTheFirstDirectoryO
 
 TEST(DeriveActionCodesTest, LiftStopsAtTheRootAndCancelStops) {
     const FileStamp f = File(kT0, 10);
-    PlanTree t;
+    DecisionTable t;
     t.Add("N", Dir(), kAbsent, InDb(Dir()));
     t.Add("N\\F", f, kAbsent);
     DecideTree(t.Root(), ComparerOptions());

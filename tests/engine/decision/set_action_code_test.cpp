@@ -6,22 +6,22 @@
 #include "engine/filters/protection_filters.h"
 #include "engine/proxy.h"
 #include "engine/tree/sync_record.h"
-#include "tests/engine/support/plan_tree.h"
+#include "tests/engine/support/decision_table.h"
 
 namespace {
 
-using namespace plantest;
+using namespace kit;
 
 const FileStamp kFile = File(kT0, 10);
 const FileStamp kDir = Dir();
 
 // Sets AC of each path, without propagation ("PATH=CODE" pairs).
-void SetCodes(PlanTree& t, std::initializer_list<std::pair<const char*, ActionCode>> codes) {
+void SetCodes(DecisionTable& t, std::initializer_list<std::pair<const char*, ActionCode>> codes) {
     for (const auto& [path, code] : codes) t[path].record.AC = code;
 }
 
 TEST(SetActionCodeTest, CopyLiftsToParentsMissingOnTheTarget) {
-    PlanTree t;
+    DecisionTable t;
     t.Add("P", kDir, kDir, InDb(kDir));
     t.Add("P\\D", kDir, kAbsent);
     t.Add("P\\D\\E", kDir, kAbsent);
@@ -31,7 +31,7 @@ TEST(SetActionCodeTest, CopyLiftsToParentsMissingOnTheTarget) {
     EXPECT_EQ(t.Codes('A'), "P=EQUAL P\\D=CP_M P\\D\\E=CP_M P\\D\\E\\F=CP_M");
 
     // The mirror image.
-    PlanTree m;
+    DecisionTable m;
     m.Add("D", kAbsent, kDir);
     m.Add("D\\F", kAbsent, kFile);
     SetCodes(m, {{"D", SKIP}, {"D\\F", SKIP}});
@@ -42,7 +42,7 @@ TEST(SetActionCodeTest, CopyLiftsToParentsMissingOnTheTarget) {
 TEST(SetActionCodeTest, SkipUnderCopiesAndDeletions) {
     // The only copied child of a directory to be created on the right: the directory
     // still is created.
-    PlanTree c;
+    DecisionTable c;
     c.Add("D", kDir, kAbsent);
     c.Add("D\\F", kFile, kAbsent);
     SetCodes(c, {{"D", CP_M}, {"D\\F", CP_M}});
@@ -50,7 +50,7 @@ TEST(SetActionCodeTest, SkipUnderCopiesAndDeletions) {
     EXPECT_EQ(c.Codes('A'), "D=CP_M D\\F=SKIP");
 
     // A child of directories to be deleted on the left: they cannot be emptied.
-    PlanTree d;
+    DecisionTable d;
     d.Add("G", kDir, kAbsent, InDb(kDir));
     d.Add("G\\D", kDir, kAbsent, InDb(kDir));
     d.Add("G\\D\\F", kFile, kAbsent, InDb(kFile));
@@ -60,7 +60,7 @@ TEST(SetActionCodeTest, SkipUnderCopiesAndDeletions) {
     EXPECT_EQ(d.Codes('A'), "G=SKIP G\\D=SKIP G\\D\\F=SKIP G\\D\\H=DEL_M");
 
     // Skipping a directory to be created skips the copies into it.
-    PlanTree s;
+    DecisionTable s;
     s.Add("D", kDir, kAbsent);
     s.Add("D\\F", kFile, kAbsent);
     s.Add("D\\G", kFile, kAbsent, InDb(kFile));
@@ -72,7 +72,7 @@ TEST(SetActionCodeTest, SkipUnderCopiesAndDeletions) {
 TEST(SetActionCodeTest, CopiesAndDeletionsOfWholeSubtrees) {
     // A left file replaces a right directory: its contents make way, except what the
     // crawl could not synchronise.
-    PlanTree t;
+    DecisionTable t;
     t.Add("X", kFile, kDir);
     t.Add("X\\A", kAbsent, kFile);
     t.Add("X\\L", kAbsent, kFile).record.FG |= FG_NOT_SYNCHRONISABLE;
@@ -84,7 +84,7 @@ TEST(SetActionCodeTest, CopiesAndDeletionsOfWholeSubtrees) {
     EXPECT_EQ(t.Codes('A'), "X=CP_S X\\A=DEL_S X\\L=SKIP X\\Z=DEL_D");
 
     // The mirror image: a right file over a left directory.
-    PlanTree m;
+    DecisionTable m;
     m.Add("X", kDir, kFile);
     m.Add("X\\A", kFile, kAbsent);
     m.Add("X\\Z", kAbsent, kAbsent, InDb(kFile));
@@ -93,7 +93,7 @@ TEST(SetActionCodeTest, CopiesAndDeletionsOfWholeSubtrees) {
     EXPECT_EQ(m.Codes('A'), "X=CP_S X\\A=DEL_M X\\Z=DEL_D");
 
     // Deleting a directory deletes its subtree on its side; database-only entries stay.
-    PlanTree d;
+    DecisionTable d;
     d.Add("D", kDir, kAbsent);
     d.Add("D\\A", kFile, kAbsent);
     d.Add("D\\Z", kAbsent, kAbsent, InDb(kFile));
@@ -103,7 +103,7 @@ TEST(SetActionCodeTest, CopiesAndDeletionsOfWholeSubtrees) {
 }
 
 TEST(SetActionCodeTest, Refusals) {
-    PlanTree t;
+    DecisionTable t;
     t.Add("E", kFile, kFile, InDb(kFile));
     t.Add("B", File(kT0 + 1, 10), kFile, InDb(kFile));
     t.Add("U", kDir, kAbsent, InDb(kDir)).record.FG |= FG_LEFT_INACCESSIBLE;
@@ -143,7 +143,7 @@ struct ProtectedFixture {
         SkipProtectedEntries(t.Root());
     }
     ~ProtectedFixture() { filters.ClearMatches(); }
-    PlanTree t;
+    DecisionTable t;
     ProtectionFilters filters;
 };
 

@@ -12,7 +12,7 @@
 #include "engine/proxy.h"
 #include "engine/sync_database.h"
 #include "platform/core/file_system.h"
-#include "tests/engine/support/plan_fixture.h"
+#include "tests/engine/support/execution_fixture.h"
 #include "tests/engine/support/scripted_watcher.h"
 #include "tests/support/env_var.h"
 #include "tests/support/temp_dir.h"
@@ -51,7 +51,7 @@ TEST(ExecutePosixTest, CopiesATreeWithTimesAndModes) {
 
         Preferences prefs;
         prefs.ownCopy = ownCopy;
-        PlanFixture plan(plat::PosixFs(), left.Root(), right.Root());
+        ExecutionFixture plan(plat::PosixFs(), left.Root(), right.Root());
         plan.db.SetPreferences(&prefs);
         for (const char* p : {"docs", "docs/a.txt", "docs/deep", "docs/deep/b.bin", "run.sh", "empty"})
             plan.Entry(p, CP_M);
@@ -82,7 +82,7 @@ TEST(ExecutePosixTest, AFileChangedAfterThePlanIsNotOverwritten) {
     left.WriteFile("notes.txt", "from the left");
     right.WriteFile("notes.txt", "seen by the scan");
     right.WriteFile("gone.txt", "seen by the scan");
-    PlanFixture plan(plat::PosixFs(), left.Root(), right.Root());
+    ExecutionFixture plan(plat::PosixFs(), left.Root(), right.Root());
     FSTreeNode* copy = plan.Entry("notes.txt", CP_M);
     FSTreeNode* del = plan.Entry("gone.txt", DEL_S);
     plan.Build();

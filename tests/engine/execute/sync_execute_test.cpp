@@ -15,7 +15,7 @@
 #include "platform/core/testing/fault_file_system.h"
 #include "platform/core/testing/memory_file_system.h"
 #include "platform/core/win_error.h"
-#include "tests/engine/support/plan_fixture.h"
+#include "tests/engine/support/execution_fixture.h"
 #include "tests/engine/support/scripted_watcher.h"
 
 namespace {
@@ -60,9 +60,9 @@ struct Sides {
         mem.AddDirectory(u"/L");
         mem.AddDirectory(u"/R");
     }
-    PlanFixture& Plan() {
+    ExecutionFixture& Plan() {
         if (!plan) {
-            plan = std::make_unique<PlanFixture>(fs, u"/L/", u"/R/");
+            plan = std::make_unique<ExecutionFixture>(fs, u"/L/", u"/R/");
             plan->db.SetPreferences(&prefs);
         }
         return *plan;
@@ -78,7 +78,7 @@ struct Sides {
     plat::FaultFileSystem fs{mem};
     TestPreferences prefs;
     ScriptedWatcher watcher;
-    std::unique_ptr<PlanFixture> plan;
+    std::unique_ptr<ExecutionFixture> plan;
 };
 
 class ExecuteTest : public ::testing::Test, public Sides {};
@@ -152,7 +152,7 @@ TEST_F(ExecuteTest, OutcomeOfEveryCodeAndEnd) {
             t.mem.AddFile(u"/L/f.txt", "old", 0644, kT0 - kFileTimeUnitsPerSecond);
             if (c.rightPresent) t.mem.AddFile(u"/R/f.txt", "old", 0644, kT0 - kFileTimeUnitsPerSecond);
             FSTreeNode* node = t.Plan().Entry("f.txt", c.code);
-            PlanFixture::Remember(node);
+            ExecutionFixture::Remember(node);
             const FileStampPair before = *node->record.db;
             // Since then the left file was changed; the scan saw that.
             Rewrite(t.mem, u"/L/f.txt", "new", kT0);

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "engine/sync_database.h"
-#include "tests/engine/support/plan_tree.h"
+#include "tests/engine/support/decision_table.h"
 
 namespace {
 
-using namespace plantest;
+using namespace kit;
 
 FSTreeNode* Add(CSyncDataBase& db, const char* path, const Side& left, const Side& right, ActionCode ac) {
     FSTreeNode* n = FSTree::FindOrInsertChild(db.GetRoot(), CString::FromUtf8(path).view());

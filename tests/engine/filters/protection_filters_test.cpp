@@ -11,11 +11,11 @@
 #include "engine/proxy.h"
 #include "engine/sync_database.h"
 #include "engine/tree/sync_record.h"
-#include "tests/engine/support/plan_tree.h"
+#include "tests/engine/support/decision_table.h"
 
 namespace {
 
-using namespace plantest;
+using namespace kit;
 
 const FileStamp kFile = File(kT0, 10);
 const FileStamp kDir = Dir();
@@ -28,12 +28,12 @@ struct Capture : CLogView {
     std::vector<std::string> texts;
 };
 
-std::uint32_t State(PlanTree& t, const char* path) {
+std::uint32_t State(DecisionTable& t, const char* path) {
     const RecordFilterState* s = t[path].record.filterState;
     return s ? s->GetProtectionState() : 0;
 }
 
-bool Protected(PlanTree& t, const char* path) { return IsProtectedNode(t[path]); }
+bool Protected(DecisionTable& t, const char* path) { return IsProtectedNode(t[path]); }
 
 // D with three files, and a file beside it; all only on the left (CP_M).
 struct Fixture {
@@ -52,7 +52,7 @@ struct Fixture {
         filters.ClearMatches();
         logger.RemoveView(&capture);
     }
-    PlanTree t;
+    DecisionTable t;
     ProtectionFilters filters;
     CLogger logger;
     Capture capture;
@@ -164,7 +164,7 @@ TEST(ProtectionFiltersTest, FailedSearchNeverUnprotects) {
 }
 
 TEST(ProtectionFiltersTest, StarOnADeepTreeAttachesOncePerNode) {
-    PlanTree t;
+    DecisionTable t;
     std::string path = "R";
     t.Add(path, kDir, kAbsent);
     for (int i = 0; i < 300; ++i) {

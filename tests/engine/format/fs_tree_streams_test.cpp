@@ -12,8 +12,8 @@
 
 namespace {
 
-using test::ByteBuilder;
-using test::StampFields;
+using kit::ByteBuilder;
+using kit::StampFields;
 
 FileStamp MakeStamp(std::u16string_view name, std::uint32_t attributes, FileTime write) {
     FileStamp s;

@@ -24,7 +24,7 @@ TEST(ProfileCorpus, EveryInputPassesTheLoadChecks) {
         if (!entry.is_regular_file()) continue;
         std::ifstream in(entry.path(), std::ios::binary);
         const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_EQ(test::CheckProfileLoad(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), "")
+        EXPECT_EQ(kit::CheckProfileLoad(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), "")
             << entry.path().filename();
         ++inputs;
     }

@@ -19,8 +19,8 @@
 
 namespace {
 
-using test::ByteBuilder;
-using test::StampFields;
+using kit::ByteBuilder;
+using kit::StampFields;
 
 StampFields Fields(std::u16string name, std::uint32_t attributes, std::uint64_t write) {
     StampFields f;
@@ -298,7 +298,7 @@ TEST_F(ProfileFileTest, BadInputGivesItsErrorAndLeavesTheDatabaseCleared) {
         db.rootsValid = 1;
         log.Clear();
         EXPECT_EQ(Load(db, c.bytes), c.code) << c.what;
-        EXPECT_TRUE(test::IsProfileCleared(db)) << c.what;
+        EXPECT_TRUE(kit::IsProfileCleared(db)) << c.what;
         ASSERT_EQ(log.entries.size(), 1u) << c.what;
         EXPECT_EQ(log.entries[0].code, c.code) << c.what;
     }
@@ -316,7 +316,7 @@ TEST_F(ProfileFileTest, EveryCutBeforeTheTrailerGivesReadError) {
         CSyncDataBase db(&logger);
         FillSample(db);
         EXPECT_EQ(Load(db, valid.substr(0, n)), std::uint32_t(ERRCODE_READ_WRITE)) << "cut to " << n;
-        EXPECT_TRUE(test::IsProfileCleared(db)) << "cut to " << n;
+        EXPECT_TRUE(kit::IsProfileCleared(db)) << "cut to " << n;
     }
     CSyncDataBase db(&logger);
     EXPECT_EQ(Load(db, valid), 0u);
@@ -346,7 +346,7 @@ TEST_F(ProfileFileTest, FailedStreamsGiveReadWriteError) {
     ErrorInfo err3;
     EXPECT_FALSE(db.Load(r, nullptr, nullptr, nullptr, nullptr, err3));
     EXPECT_EQ(err3.code, std::uint32_t(ERRCODE_READ_WRITE));
-    EXPECT_TRUE(test::IsProfileCleared(db));
+    EXPECT_TRUE(kit::IsProfileCleared(db));
 }
 
 TEST_F(ProfileFileTest, TheLongestPathsAProfileCanHoldLoadAndScan) {

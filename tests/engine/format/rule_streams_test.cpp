@@ -9,7 +9,7 @@
 
 namespace {
 
-using test::ByteBuilder;
+using kit::ByteBuilder;
 
 TEST(RuleStreams, RuleIsPatternThenFlags) {
     const ProtectionRule rule(u"*.TMP", ProtectionRule::ACTIVE | ProtectionRule::EXCLUSION);

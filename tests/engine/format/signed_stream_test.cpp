@@ -23,7 +23,7 @@
 
 namespace {
 
-using test::ByteBuilder;
+using kit::ByteBuilder;
 
 const CString kTarget = u"/p/profile.kem";
 

@@ -11,19 +11,19 @@
 #include <tuple>
 
 #include "engine/watcher.h"
-#include "tests/engine/support/scenario_pair.h"
 #include "tests/engine/support/scripted_watcher.h"
 #include "tests/engine/support/sync_invariants.h"
+#include "tests/engine/support/two_way_pair.h"
 
 namespace {
 
-using namespace scenario;
+using namespace kit::scenario;
 
 const Tree kInitial{{"keep.txt", "k"}, {"docs/a.txt", "a1"}, {"docs/b.txt", "b1"}, {"docs/sub/c.txt", "c1"},
                     {"old/x", "x"},    {"old/y", "y"},       {"swap", "a file"},   {"tree/t", "t"},
                     {"both", "1"},     {"conf", "1"},        {"r.txt", "r"}};
 
-void Change(Pair& p) {
+void Change(TwoWayPair& p) {
     p.left.Write("docs/a.txt", "a2, longer", T(10));
     p.left.Write("new/n1", "n1", T(10));
     p.left.Write("new/deep/n2", std::string(10000, 'n'), T(10));
@@ -54,7 +54,7 @@ SyncOptions AnswerWith(Answer a) {
 
 // The number of file-system calls of the fault-free execution of the plan.
 std::uint64_t CallsOfTheExecution(bool ownCopy) {
-    Pair pair(Backend::Memory);
+    TwoWayPair pair(Backend::Memory);
     pair.settings.ownCopy = ownCopy;
     pair.Start(kInitial);
     Change(pair);
@@ -72,19 +72,19 @@ std::uint64_t CallsOfTheExecution(bool ownCopy) {
 TEST(SyncInvariantsTest, EachKindOfDamageIsReported) {
     struct Damage {
         const char* name;
-        std::function<void(Pair&)> apply;
+        std::function<void(TwoWayPair&)> apply;
         const char* report;  // a part of the expected report; empty: no violation
     };
     const Damage damages[] = {
-        {"none", [](Pair&) {}, ""},
-        {"a partial copy", [](Pair& p) { p.right.Write("a", "2", T(10)); }, "right a (CP_M): changed"},
-        {"an unplanned deletion", [](Pair& p) { p.right.Remove("b"); }, "right b (EQUAL): disappeared"},
-        {"a deleted source", [](Pair& p) { p.left.Remove("a"); }, "left a (CP_M): disappeared"},
-        {"a stray file", [](Pair& p) { p.left.Write("d/junk", "?", T(10)); }, "left d/junk (INVALID): appeared"},
+        {"none", [](TwoWayPair&) {}, ""},
+        {"a partial copy", [](TwoWayPair& p) { p.right.Write("a", "2", T(10)); }, "right a (CP_M): changed"},
+        {"an unplanned deletion", [](TwoWayPair& p) { p.right.Remove("b"); }, "right b (EQUAL): disappeared"},
+        {"a deleted source", [](TwoWayPair& p) { p.left.Remove("a"); }, "left a (CP_M): disappeared"},
+        {"a stray file", [](TwoWayPair& p) { p.left.Write("d/junk", "?", T(10)); }, "left d/junk (INVALID): appeared"},
     };
     for (const Damage& d : damages) {
         SCOPED_TRACE(d.name);
-        Pair pair(Backend::Memory);
+        TwoWayPair pair(Backend::Memory);
         pair.Start({{"a", "1"}, {"b", "1"}, {"d/c", "1"}});
         pair.left.Write("a", "22", T(10));
         const Before before{pair.Scan({.best = true}).executedPlan, pair.left.Read(), pair.right.Read()};
@@ -107,7 +107,7 @@ TEST_P(FaultSweepTest, EveryCallOfTheExecutionFailsOnce) {
     const std::uint64_t calls = CallsOfTheExecution(ownCopy);
     ASSERT_GT(calls, 50u) << "the plan is meant to be mid-sized";
     for (std::uint64_t n = 1; n <= calls; ++n) {
-        Pair pair(Backend::Memory);
+        TwoWayPair pair(Backend::Memory);
         pair.settings.ownCopy = ownCopy;
         pair.Start(kInitial);
         if (HasFatalFailure()) return;
@@ -148,7 +148,7 @@ TEST_P(RunSweepTest, EveryCallOutsideTheExecutionFailsOnce) {
     const auto [answer, contents] = GetParam();
     std::uint64_t execStart = 0, execEnd = 0, end = 0;
     {
-        Pair pair(Backend::Memory);
+        TwoWayPair pair(Backend::Memory);
         pair.Start(kInitial);
         Change(pair);
         const std::uint64_t start = pair.faults.CallCount();
@@ -161,7 +161,7 @@ TEST_P(RunSweepTest, EveryCallOutsideTheExecutionFailsOnce) {
     ASSERT_GT(execStart, 50u);
     for (std::uint64_t n = 1; n <= end; ++n) {
         if (n == execStart + 1) n = execEnd + 1;
-        Pair pair(Backend::Memory);
+        TwoWayPair pair(Backend::Memory);
         pair.Start(kInitial);
         if (HasFatalFailure()) return;
         Change(pair);

@@ -18,13 +18,13 @@
 #include <thread>
 
 #include "platform/core/child_process.h"
-#include "tests/engine/support/scenario_pair.h"
 #include "tests/engine/support/sync_invariants.h"
+#include "tests/engine/support/two_way_pair.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
 
-using namespace scenario;
+using namespace kit::scenario;
 using Clock = std::chrono::steady_clock;
 
 std::string ToolPath() {
@@ -77,7 +77,7 @@ Tree Initial(std::mt19937& rng, int files) {
 // write never get the same time (left 3k, right 3k + 1 seconds), since a file rewritten
 // with the size and the time that its older contents had looks unchanged to any scan
 // without the content comparison.
-void Change(Pair& pair, std::mt19937& rng, int round) {
+void Change(TwoWayPair& pair, std::mt19937& rng, int round) {
     const FileTime t = T(1000 + 3 * round);
     for (const auto& [path, node] : pair.left.Read().entries) {
         if (node.kind != Node::File) continue;
@@ -116,7 +116,7 @@ TEST(KillTest, ASyncKilledAtRandomMomentsLosesNothing) {
     SCOPED_TRACE("WK_KILL_SEED=" + std::to_string(seed));
     std::mt19937 rng(seed);
 
-    Pair pair(Backend::Posix);
+    TwoWayPair pair(Backend::Posix);
     pair.Start(Initial(rng, 2000));
     if (HasFatalFailure()) return;
     TempDir logs;

@@ -13,15 +13,15 @@
 #include "engine/error_info.h"
 #include "engine/filters/protection_rule.h"
 #include "engine/watcher.h"
-#include "tests/engine/support/scenario_pair.h"
 #include "tests/engine/support/scripted_watcher.h"
+#include "tests/engine/support/two_way_pair.h"
 
 namespace {
 
-using namespace scenario;
+using namespace kit::scenario;
 
 struct Step {
-    std::function<void(Pair&)> change;  // file operations before the synchronisation
+    std::function<void(TwoWayPair&)> change;  // file operations before the synchronisation
     SyncOptions options;
     PlanSpec plan;  // the plan of the scan (unnamed entries EQUAL)
     Tree left;
@@ -29,7 +29,7 @@ struct Step {
     bool scanCancelled = false;                           // the scan must end cancelled (nothing executed)
     std::optional<RunResult> run;                         // the execution's result when it matters
     std::optional<ExecutionCounts> counts;                // what the execution did on the disk, when it matters
-    std::function<void(Pair&, const SyncResult&)> check;  // anything else to look at
+    std::function<void(TwoWayPair&, const SyncResult&)> check;  // anything else to look at
 };
 
 struct Case {
@@ -37,7 +37,7 @@ struct Case {
     Tree initial;  // both sides, synchronised before the first step
     std::vector<Step> steps;
     bool memoryOnly = false;           // needs what only the in-memory file system can do
-    std::function<void(Pair&)> setup;  // before the initial synchronisation
+    std::function<void(TwoWayPair&)> setup;  // before the initial synchronisation
     const char* skip = nullptr;        // why the case cannot pass yet (an open engine fault)
 };
 
@@ -55,19 +55,19 @@ const std::string kBig(200000, 'b');
 const std::vector<Case> kCases = {
     {"NewOnTheLeft",
      {{"a", "1"}},
-     {{.change = [](Pair& p) { p.left.Write("docs/b", "2", T(10)); },
+     {{.change = [](TwoWayPair& p) { p.left.Write("docs/b", "2", T(10)); },
        .plan = {{"docs", CP_M}, {"docs/b", CP_M}},
        .left = {{"a", "1"}, {"docs/b", "2"}},
        .counts = ExecutionCounts{.copies = 1, .directoryCreations = 1, .modeSets = 1}}}},
     {"NewOnTheRight",
      {{"a", "1"}},
-     {{.change = [](Pair& p) { p.right.Write("b", "2", T(10)); },
+     {{.change = [](TwoWayPair& p) { p.right.Write("b", "2", T(10)); },
        .plan = {{"b", CP_S}},
        .left = {{"a", "1"}, {"b", "2"}}}}},
     {"ChangedOnOneSide",
      {{"a", "1"}, {"b", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.left.Write("a", "left", T(10));
                p.right.Write("b", "right", T(10));
            },
@@ -76,7 +76,7 @@ const std::vector<Case> kCases = {
     {"DeletedOnOneSide",
      {{"a", "1"}, {"b", "1"}, {"d/c", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.left.Remove("a");
                p.right.RemoveTree("d");
            },
@@ -86,7 +86,7 @@ const std::vector<Case> kCases = {
     {"ChangedOnBothIsAConflictUntilTheBestChoice",
      {{"a", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.left.Write("a", "left", T(10));
                p.right.Write("a", "right", T(20));
            },
@@ -96,11 +96,12 @@ const std::vector<Case> kCases = {
       {.options = {.best = true},
        .plan = {{"a", AMBIGUOUS}},
        .left = {{"a", "right"}},
-       .check = [](Pair&, const SyncResult& r) { EXPECT_EQ(r.executedPlan.at("A"), CP_S) << "the newer side wins"; }}}},
+       .check = [](TwoWayPair&,
+                   const SyncResult& r) { EXPECT_EQ(r.executedPlan.at("A"), CP_S) << "the newer side wins"; }}}},
     {"AChangeSurvivesADeleteOnTheOtherSide",
      {{"a", "1"}, {"b", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.left.Write("a", "changed", T(10));
                p.right.Remove("a");
                p.right.Write("b", "changed", T(10));
@@ -111,7 +112,7 @@ const std::vector<Case> kCases = {
     {"DeletedOnBothLeavesTheDatabase",
      {{"a", "1"}, {"b", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.left.Remove("a");
                p.right.Remove("a");
            },
@@ -119,23 +120,24 @@ const std::vector<Case> kCases = {
        .left = {{"b", "1"}}},
       {.plan = {},
        .left = {{"b", "1"}},
-       .check = [](Pair&, const SyncResult& r) { EXPECT_FALSE(r.plan.count("A")) << "dropped from the database"; }}}},
+       .check = [](TwoWayPair&,
+                   const SyncResult& r) { EXPECT_FALSE(r.plan.count("A")) << "dropped from the database"; }}}},
     {"CreatedOnBothEqual",
      {{"a", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.left.Write("n", "same", T(10));
                p.right.Write("n", "same", T(10));
            },
        .options = {.best = true},
        .plan = {{"n", AMBIGUOUS}},
        .left = {{"a", "1"}, {"n", "same"}},
-       .check = [](Pair&, const SyncResult& r) { EXPECT_EQ(r.executedPlan.at("N"), UPDATE_D); }},
+       .check = [](TwoWayPair&, const SyncResult& r) { EXPECT_EQ(r.executedPlan.at("N"), UPDATE_D); }},
       {.plan = {}, .left = {{"a", "1"}, {"n", "same"}}}}},
     {"CreatedOnBothDifferent",
      {{"a", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.left.Write("n", "left", T(10));
                p.right.Write("n", "right!", T(10));
            },
@@ -145,7 +147,7 @@ const std::vector<Case> kCases = {
       {.options = {.best = true},
        .plan = {{"n", AMBIGUOUS}},
        .left = {{"a", "1"}, {"n", "right!"}},
-       .check = [](Pair&,
+       .check = [](TwoWayPair&,
                    const SyncResult& r) { EXPECT_EQ(r.executedPlan.at("N"), CP_S) << "equal times: the larger"; }}}},
     // A first synchronisation with content comparison: files of equal size and time but
     // other bytes give the best choice nothing to choose by, so neither overwrites the
@@ -153,7 +155,7 @@ const std::vector<Case> kCases = {
     {"FirstScanLeavesDifferentContentsOfEqualTimesToTheUser",
      {},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.left.Write("n", "left!", T(10));
                p.right.Write("n", "right", T(10));
                p.left.Write("m", "newer", T(20));
@@ -163,7 +165,7 @@ const std::vector<Case> kCases = {
        .plan = {{"n", AMBIGUOUS}, {"m", CP_M}},
        .left = {{"m", "newer"}, {"n", "left!"}},
        .right = Tree{{"m", "newer"}, {"n", "right"}},
-       .check = [](Pair&, const SyncResult& r) { EXPECT_EQ(r.executedPlan.at("N"), AMBIGUOUS) << "unattended"; }},
+       .check = [](TwoWayPair&, const SyncResult& r) { EXPECT_EQ(r.executedPlan.at("N"), AMBIGUOUS) << "unattended"; }},
       {.options = {.best = true, .contents = true},
        .plan = {{"n", AMBIGUOUS}},
        .left = {{"m", "newer"}, {"n", "left!"}},
@@ -172,7 +174,7 @@ const std::vector<Case> kCases = {
     // time with it), and nothing is done on the next run.
     {"TouchedOnlyIsCopiedByTime",
      {{"a", "1"}},
-     {{.change = [](Pair& p) { p.left.Touch("a", T(30)); },
+     {{.change = [](TwoWayPair& p) { p.left.Touch("a", T(30)); },
        .plan = {{"a", CP_M}},
        .left = {{"a", "1"}},
        .counts = ExecutionCounts{.copies = 1}},
@@ -181,13 +183,13 @@ const std::vector<Case> kCases = {
     // sets no time: only the database learns the new time (the sides keep their times).
     {"TouchedOnlyWithContentsOnlyUpdatesTheDatabase",
      {{"a", "1"}},
-     {{.change = [](Pair& p) { p.left.Touch("a", T(30)); },
+     {{.change = [](TwoWayPair& p) { p.left.Touch("a", T(30)); },
        .options = {.contents = true},
        .plan = {{"a", UPDATE_D}},
        .left = {{"a", "1"}},
        .counts = ExecutionCounts{},
        .check =
-           [](Pair& p, const SyncResult&) {
+           [](TwoWayPair& p, const SyncResult&) {
                plat::FindData l, r;
                ASSERT_TRUE(p.Base().GetFindData(p.left.Path("a"), l));
                ASSERT_TRUE(p.Base().GetFindData(p.right.Path("a"), r));
@@ -200,7 +202,7 @@ const std::vector<Case> kCases = {
     {"CopySettingsOutOfRangeStillCompareAndCopy",
      {{"a", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.settings.copyBufferSize = 1000000000;
                p.settings.retryDelay = -1;
                p.left.Touch("a", T(30));
@@ -210,7 +212,7 @@ const std::vector<Case> kCases = {
        .plan = {{"a", UPDATE_D}, {"b", CP_M}},
        .left = {{"a", "1"}, {"b", "new"}}},
       {.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.settings.copyBufferSize = -1;
                p.left.Write("a", "2", T(40));
            },
@@ -220,7 +222,7 @@ const std::vector<Case> kCases = {
     {"TimeWithinAndBeyondTheTolerance",
      {{"a", "1"}, {"b", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.settings.timeTolerance = 2000;
                p.left.Touch("a", T(0) + 19000000);  // 1.9 s
                p.left.Touch("b", T(0) + 20000000);  // 2.0 s
@@ -229,22 +231,24 @@ const std::vector<Case> kCases = {
        .left = {{"a", "1"}, {"b", "1"}}}}},
     {.name = "OneHourShiftOnAFatSideIsCompensated",
      .initial = {{"a", "1"}, {"d/b", "2"}},
-     .steps = {{.change = [](Pair& p) { p.left.ShiftAllTimes(kHour); },
+     .steps = {{.change = [](TwoWayPair& p) { p.left.ShiftAllTimes(kHour); },
                 .options = {.compensateDst = true},
                 .plan = {},
                 .left = {{"a", "1"}, {"d/b", "2"}}},
                {.plan = {}, .left = {{"a", "1"}, {"d/b", "2"}}}},
      .memoryOnly = true,
-     .setup = [](Pair& p) { p.Memory()->SetFileSystemName(u"FAT"); }},
+     .setup = [](TwoWayPair& p) { p.Memory()->SetFileSystemName(u"FAT"); }},
     {.name = "OneHourShiftKeptIsCopied",
      .initial = {{"a", "1"}},
-     .steps = {{.change = [](Pair& p) { p.left.ShiftAllTimes(kHour); }, .plan = {{"a", CP_M}}, .left = {{"a", "1"}}}},
+     .steps = {{.change = [](TwoWayPair& p) { p.left.ShiftAllTimes(kHour); },
+                .plan = {{"a", CP_M}},
+                .left = {{"a", "1"}}}},
      .memoryOnly = true,
-     .setup = [](Pair& p) { p.Memory()->SetFileSystemName(u"FAT"); }},
+     .setup = [](TwoWayPair& p) { p.Memory()->SetFileSystemName(u"FAT"); }},
     {"DirectoryReplacedByAFile",
      {{"d/f", "1"}, {"e", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.left.RemoveTree("d");
                p.left.Write("d", "now a file", T(10));
            },
@@ -254,7 +258,7 @@ const std::vector<Case> kCases = {
     {"FileReplacedByADirectory",
      {{"d", "a file"}, {"e", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.right.Remove("d");
                p.right.Write("d/f", "inside", T(10));
            },
@@ -266,7 +270,7 @@ const std::vector<Case> kCases = {
     {"BestChoiceOfANewerFileOverAChangedDirectory",
      {{"d/s0/f1", "1"}, {"d/s0/f2", "1"}, {"d/s0/f3", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.left.Write("d/s0/f1", "changed", T(10));
                p.left.Remove("d/s0/f3");
                p.right.RemoveTree("d/s0");
@@ -276,7 +280,7 @@ const std::vector<Case> kCases = {
        .plan = {{"d/s0", AMBIGUOUS}, {"d/s0/f1", AMBIGUOUS}, {"d/s0/f2", DEL_M}, {"d/s0/f3", DEL_D}},
        .left = {{"d/s0", "a newer file"}},
        .run = RUN_FINISHED,
-       .check = [](Pair&, const SyncResult& r) { EXPECT_EQ(r.executedPlan.at(Key("d/s0/f3")), DEL_D); }},
+       .check = [](TwoWayPair&, const SyncResult& r) { EXPECT_EQ(r.executedPlan.at(Key("d/s0/f3")), DEL_D); }},
       {.plan = {}, .left = {{"d/s0", "a newer file"}}, .run = RUN_FINISHED}}},
     // The unattended best choice must not delete a file that exists nowhere else: a
     // newer file on the right stands where the left made a directory with a new file.
@@ -285,7 +289,7 @@ const std::vector<Case> kCases = {
     {.name = "UnattendedBestChoiceKeepsANeverSynchronisedFile",
      .initial = {{"x", "file"}},
      .steps = {{.change =
-                    [](Pair& p) {
+                    [](TwoWayPair& p) {
                         p.left.Remove("x");
                         p.left.Write("x/new", "never synchronised", T(10));
                         p.right.Write("x", "changed later", T(2400000000));
@@ -300,7 +304,7 @@ const std::vector<Case> kCases = {
     {"ADirectoryWithAConflictBelowItIsNotDeleted",
      {{"d/c/c", "1"}, {"z.txt", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.right.RemoveTree("d");
                p.right.Write("d", "now a file", T(10));
                p.left.Write("d/c/a/x", "new", T(10));
@@ -322,7 +326,7 @@ const std::vector<Case> kCases = {
     {"DirectoryDeletedWithANewFileInsideOnTheOtherSide",
      {{"d/a", "1"}, {"e", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.left.RemoveTree("d");
                p.right.Write("d/new", "keep me", T(10));
            },
@@ -333,7 +337,7 @@ const std::vector<Case> kCases = {
     // spelling, and the next run finds nothing to do.
     {"CaseOnlyRename",
      {{"readme.txt", "1"}},
-     {{.change = [](Pair& p) { p.left.Rename("readme.txt", "README.txt"); },
+     {{.change = [](TwoWayPair& p) { p.left.Rename("readme.txt", "README.txt"); },
        .plan = {{"readme.txt", CP_M}},
        .left = {{"README.txt", "1"}},
        .right = Tree{{"readme.txt", "1"}},
@@ -342,18 +346,19 @@ const std::vector<Case> kCases = {
     {"NamesDifferingOnlyInCaseAreLeftAlone",
      {{"a", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.left.Write("x.txt", "lower", T(10));
                p.left.Write("X.TXT", "upper", T(10));
            },
        .plan = {{"x.txt", SKIP}},
        .left = {{"a", "1"}, {"x.txt", "lower"}, {"X.TXT", "upper"}},
        .right = Tree{{"a", "1"}},
-       .check = [](Pair&, const SyncResult& r) { EXPECT_FALSE(r.Problems().empty()) << "a warning names them"; }}}},
+       .check = [](TwoWayPair&,
+                   const SyncResult& r) { EXPECT_FALSE(r.Problems().empty()) << "a warning names them"; }}}},
     {"NamesWithOtherBytesNewlinesAndBackslashes",
      {{"a", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.left.Write("caf\xE9.txt", "latin-1", T(10));
                p.left.Write("line\nbreak", "newline", T(10));
                p.left.Write("back\\slash", "not synchronisable", T(10));
@@ -367,7 +372,7 @@ const std::vector<Case> kCases = {
     {"HiddenFilesAndLookAlikesOfTemporaryFiles",
      {{"a", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.left.Write(".hidden", "h", T(10));
                p.left.Write(".wk~notes", "mine", T(10));
                p.right.Write(".wk~abcdefgh.txt", "mine too", T(10));
@@ -379,7 +384,7 @@ const std::vector<Case> kCases = {
     {"TimesLongAgoAndFarAhead",
      {{"a", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.left.Write("1965", "old", T(-1862000000));
                p.left.Write("2100", "new", T(2400000000));
                p.right.Write("1601", "oldest", FileTime(10000000));
@@ -390,7 +395,7 @@ const std::vector<Case> kCases = {
     {"LinksAndFifosAreNeverCopiedNorDeleteAnything",
      {{"a", "1"}, {"x", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.left.Link("l", "a");
                p.left.Fifo("p");
                p.left.Remove("x");
@@ -403,7 +408,7 @@ const std::vector<Case> kCases = {
     {"AProtectedSubtreeIsLeftAlone",
      {{"keep/a", "1"}, {"keep/b", "1"}, {"other", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.EditProfile([](CSyncDataBase& db) { db.protectionFilters.AddRule(u"KEEP", ProtectionRule::ACTIVE); });
                p.left.Remove("keep/a");
                p.left.Write("keep/b", "changed", T(10));
@@ -416,7 +421,7 @@ const std::vector<Case> kCases = {
     {"AnUnreadableSubdirectoryDeletesNothing",
      {{"sub/a", "1"}, {"sub/deep/b", "1"}, {"c", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.faults.FailOn(plat::FsOp::ListDirectory, p.left.Path("sub"), 5, plat::PathMatch::Prefix,
                                plat::Repeat::Always);
                p.left.Write("c", "changed", T(10));
@@ -425,29 +430,31 @@ const std::vector<Case> kCases = {
        .left = {{"sub/a", "1"}, {"sub/deep/b", "1"}, {"c", "changed"}},
        .right = Tree{{"sub/a", "1"}, {"sub/deep/b", "1"}, {"c", "1"}},
        .scanCancelled = true},
-      {.change = [](Pair& p) { p.settings.ignoreInaccessible = true; },
+      {.change = [](TwoWayPair& p) { p.settings.ignoreInaccessible = true; },
        .plan = {{"sub/a", SKIP}, {"sub/deep", SKIP}, {"sub/deep/b", SKIP}, {"c", CP_M}},
        .left = {{"sub/a", "1"}, {"sub/deep/b", "1"}, {"c", "changed"}}}}},
     {"ARootThatDisappearedDeletesNothing",
      {{"a", "1"}, {"d/b", "1"}},
-     {{.change = [](Pair& p) { p.left.RemoveRoot(); },
+     {{.change = [](TwoWayPair& p) { p.left.RemoveRoot(); },
        .plan = {},
        .left = {},
        .right = Tree{{"a", "1"}, {"d/b", "1"}},
        .scanCancelled = true,
-       .check = [](Pair&, const SyncResult& r) { EXPECT_FALSE(r.Problems().empty()) << "an error names the root"; }}}},
+       .check = [](TwoWayPair&,
+                   const SyncResult& r) { EXPECT_FALSE(r.Problems().empty()) << "an error names the root"; }}}},
     {"AnEmptyRootWithDatabaseEntriesDeletesNothing",
      {{"a", "1"}, {"d/b", "1"}},
-     {{.change = [](Pair& p) { p.left.Clear(); },
+     {{.change = [](TwoWayPair& p) { p.left.Clear(); },
        .plan = {},
        .left = {},
        .right = Tree{{"a", "1"}, {"d/b", "1"}},
        .scanCancelled = true,
-       .check = [](Pair&, const SyncResult& r) { EXPECT_FALSE(r.Problems().empty()) << "an error names the root"; }}}},
+       .check = [](TwoWayPair&,
+                   const SyncResult& r) { EXPECT_FALSE(r.Problems().empty()) << "an error names the root"; }}}},
     {"AReadOnlyTargetIsReplaced",
      {{"a", "1"}, {"ro/b", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.left.Chmod("a", 0444);  // copied with its mode: the right one is read-only too
                p.right.Chmod("ro", 0555);
                p.left.Write("ro/b", "new", T(10));
@@ -456,7 +463,7 @@ const std::vector<Case> kCases = {
        .plan = {{"a", CP_M}, {"ro/b", CP_M}, {"ro/c", CP_M}},
        .left = {{"a", "1"}, {"ro/b", "new"}, {"ro/c", "new"}},
        .check =
-           [](Pair& p, const SyncResult&) {
+           [](TwoWayPair& p, const SyncResult&) {
                plat::FindData fd;
                ASSERT_TRUE(p.Base().GetFindData(p.right.Path("ro"), fd));
                EXPECT_EQ(fd.mode, 0555u) << "the directory's mode is restored";
@@ -464,7 +471,7 @@ const std::vector<Case> kCases = {
                EXPECT_EQ(fd.mode, 0444u);
            }},
       {.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.left.Remove("a");
                p.left.Write("a", "new", T(20), 0444);
            },
@@ -473,7 +480,7 @@ const std::vector<Case> kCases = {
     {"AFileChangingWhileItIsCopiedFailsAndIsCopiedNextTime",
      {{"a", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                p.settings.copyBufferSize = 4096;
                p.left.Write("big", kBig, T(10));
                int reads = 0;
@@ -486,7 +493,7 @@ const std::vector<Case> kCases = {
        .left = {{"a", "1"}, {"big", kBig + "grown"}},
        .right = Tree{{"a", "1"}},
        .check =
-           [](Pair& p, const SyncResult& r) {
+           [](TwoWayPair& p, const SyncResult& r) {
                p.faults.SetCallHook({});
                ExpectStatus(r, "big", FAILED);
                EXPECT_TRUE(p.right.Read(true).Temporaries().empty());
@@ -495,7 +502,7 @@ const std::vector<Case> kCases = {
     {"AnInterruptedExecutionIsCompletedByTheNextRun",
      {{"a", "1"}},
      {{.change =
-           [](Pair& p) {
+           [](TwoWayPair& p) {
                for (const char* f : {"f1", "f2", "f3", "f4", "f5"}) p.left.Write(f, f, T(10));
            },
        .options = {.beforeExecute =
@@ -520,7 +527,7 @@ class TwoWayTest : public ::testing::TestWithParam<std::tuple<Case, Backend>> {}
 TEST_P(TwoWayTest, Scenario) {
     const auto& [c, backend] = GetParam();
     if (c.skip) GTEST_SKIP() << c.skip;
-    Pair pair(backend);
+    TwoWayPair pair(backend);
     if (c.setup) c.setup(pair);
     pair.Start(c.initial);
     if (HasFatalFailure()) return;

@@ -2,7 +2,7 @@
 
 #include "platform/core/md5.h"
 
-namespace test {
+namespace kit {
 
 ByteBuilder& ByteBuilder::U32(std::uint32_t v) {
     for (int i = 0; i < 4; ++i) bytes_.push_back(char(v >> (8 * i)));
@@ -64,4 +64,4 @@ ByteBuilder& ByteBuilder::Sign() {
     return Raw(std::string_view(reinterpret_cast<const char*>(d.data()), d.size()));
 }
 
-}  // namespace test
+}  // namespace kit

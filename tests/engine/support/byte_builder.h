@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace test {
+namespace kit {
 
 // The fields of a stamp as stored.
 struct StampFields {
@@ -43,4 +43,4 @@ private:
     std::string bytes_;
 };
 
-}  // namespace test
+}  // namespace kit

@@ -6,7 +6,7 @@
 #include "engine/format/binary_stream.h"
 #include "engine/sync_database.h"
 
-namespace test {
+namespace kit {
 
 bool IsProfileCleared(const CSyncDataBase& db) {
     return db.rootsValid == 0 && db.leftRoot.IsEmpty() && db.rightRoot.IsEmpty() && db.GetRoot()->children.empty() &&
@@ -46,4 +46,4 @@ std::string CheckProfileLoad(const std::uint8_t* data, std::size_t size) {
     return {};
 }
 
-}  // namespace test
+}  // namespace kit

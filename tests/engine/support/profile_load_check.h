@@ -9,7 +9,7 @@
 
 class CSyncDataBase;
 
-namespace test {
+namespace kit {
 
 // Nothing left of a profile: roots, tree, filters, blobs empty and roots valid 0.
 bool IsProfileCleared(const CSyncDataBase& db);
@@ -17,4 +17,4 @@ bool IsProfileCleared(const CSyncDataBase& db);
 // Empty when every check holds, else what went wrong.
 std::string CheckProfileLoad(const std::uint8_t* data, std::size_t size);
 
-}  // namespace test
+}  // namespace kit

@@ -6,7 +6,7 @@
 
 #include "platform/core/text_convert.h"
 
-namespace scenario {
+namespace kit::scenario {
 
 Tree::Tree(std::initializer_list<Entry> list) {
     for (const Entry& e : list) Add(e.path, e.node);
@@ -156,4 +156,4 @@ CString RecordPath(const std::string& path) {
 CString Text(const std::string& bytes) { return CString(DecodeUtf8Lossless(bytes)); }
 std::string Bytes(const CString& text) { return EncodeUtf8Lossless(text.view()); }
 
-}  // namespace scenario
+}  // namespace kit::scenario

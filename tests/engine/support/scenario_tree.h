@@ -15,7 +15,7 @@
 #include "platform/core/cstring.h"
 #include "platform/core/file_system.h"
 
-namespace scenario {
+namespace kit::scenario {
 
 struct Node {
     enum Kind : std::uint8_t { File, Dir, Link, Special, Unlisted };  // Unlisted: a directory that could not be read
@@ -68,4 +68,4 @@ CString RecordPath(const std::string& path);
 CString Text(const std::string& bytes);
 std::string Bytes(const CString& text);
 
-}  // namespace scenario
+}  // namespace kit::scenario

@@ -3,7 +3,7 @@
 #include <set>
 #include <sstream>
 
-namespace scenario {
+namespace kit::scenario {
 namespace {
 
 // Entries by record path, so that a side's entry meets the other side's entry of the
@@ -61,7 +61,7 @@ void CheckSide(const char* side, bool isLeft, const Plan& plan, const Tree& befo
 
 }  // namespace
 
-std::string CheckSyncInvariants(Pair& pair, const Before& before) {
+std::string CheckSyncInvariants(TwoWayPair& pair, const Before& before) {
     std::ostringstream out;
     const Tree left = pair.left.Read(), right = pair.right.Read();
     CheckSide("left", true, before.plan, before.left, left, before.right, out);
@@ -93,4 +93,4 @@ std::string CheckSyncInvariants(Pair& pair, const Before& before) {
     return out.str();
 }
 
-}  // namespace scenario
+}  // namespace kit::scenario

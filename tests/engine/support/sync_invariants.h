@@ -10,9 +10,9 @@
 //     every entry EQUAL and both sides hold the same tree.
 #include <string>
 
-#include "tests/engine/support/scenario_pair.h"
+#include "tests/engine/support/two_way_pair.h"
 
-namespace scenario {
+namespace kit::scenario {
 
 // What the interrupted run started from: the plan it carried out and both trees.
 struct Before {
@@ -22,6 +22,6 @@ struct Before {
 
 // Empty when every invariant holds, else one line per violation. Runs the next
 // synchronisation on pair (with its faults cleared) as part of the check.
-std::string CheckSyncInvariants(Pair& pair, const Before& before);
+std::string CheckSyncInvariants(TwoWayPair& pair, const Before& before);
 
-}  // namespace scenario
+}  // namespace kit::scenario

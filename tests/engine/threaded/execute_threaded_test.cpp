@@ -8,7 +8,7 @@
 
 #include "engine/watcher.h"
 #include "platform/core/testing/memory_file_system.h"
-#include "tests/engine/support/plan_fixture.h"
+#include "tests/engine/support/execution_fixture.h"
 #include "tests/engine/support/scripted_watcher.h"
 
 namespace {
@@ -22,7 +22,7 @@ TEST(ExecuteThreaded, ACancelFromAnotherThreadStopsBetweenSafePoints) {
         const std::string name = "f" + std::to_string(i);
         mem.AddFile(CString(u"/L/") + CString::FromUtf8(name), std::string(20000, char('a' + i % 26)));
     }
-    PlanFixture plan(mem, u"/L/", u"/R/");
+    ExecutionFixture plan(mem, u"/L/", u"/R/");
     for (int i = 0; i < kFiles; ++i) plan.Entry("f" + std::to_string(i), CP_M);
     plan.Build();
     ScriptedWatcher script;

@@ -37,7 +37,7 @@ TEST(SaveLockThreaded, ASecondSaveWaitsForTheFirstAndNeitherIsDisturbed) {
     other.join();
     EXPECT_TRUE(secondOpened.load());
     EXPECT_TRUE(secondSaved);
-    EXPECT_EQ(dir.ReadFile("p.kem"), test::ByteBuilder().Raw("second").Sign().str());
+    EXPECT_EQ(dir.ReadFile("p.kem"), kit::ByteBuilder().Raw("second").Sign().str());
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         EXPECT_EQ(entry.path().filename(), "p.kem");
 }

@@ -1,6 +1,6 @@
 #pragma once
 // A sync database with a small plan for command tests: entries added by path (see
-// PlanTree), decided like a scan does it (decision, protection, index), entries marked by
+// DecisionTable), decided like a scan does it (decision, protection, index), entries marked by
 // path, and printable views of what a command may change: the codes, the stamps and flags,
 // the protection rules and each entry's protection state.
 #include <initializer_list>
@@ -9,13 +9,13 @@
 
 #include "engine/proxy.h"
 #include "engine/sync_database.h"
-#include "tests/engine/support/plan_tree.h"
+#include "tests/engine/support/decision_table.h"
 
-namespace plantest {
+namespace kit {
 
-class PlanDatabase {
+class CommandFixture {
 public:
-    PlanDatabase() : db(nullptr) {}
+    CommandFixture() : db(nullptr) {}
 
     FSTreeNode& Add(std::string_view path, const Side& left, const Side& right, const Db& dbPair = std::nullopt) {
         return AddEntry(db, path, left, right, dbPair);
@@ -47,4 +47,4 @@ public:
     Proxy proxy;
 };
 
-}  // namespace plantest
+}  // namespace kit

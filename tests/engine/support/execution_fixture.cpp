@@ -1,17 +1,18 @@
-#include "tests/engine/support/plan_fixture.h"
+#include "tests/engine/support/execution_fixture.h"
 
 #include <stdexcept>
 
 #include "tests/engine/support/scripted_watcher.h"
 
-PlanFixture::PlanFixture(plat::FileSystem& fs, const CString& leftRoot, const CString& rightRoot) : db(&logger) {
+ExecutionFixture::ExecutionFixture(plat::FileSystem& fs, const CString& leftRoot, const CString& rightRoot)
+    : db(&logger) {
     logger.AddView(&log);
     db.SetFileSystem(&fs);
     ErrorInfo error;
     if (db.Create(leftRoot, rightRoot, error) != 0) throw std::runtime_error("roots not usable");
 }
 
-FSTreeNode* PlanFixture::Entry(std::string_view relative, ActionCode code) {
+FSTreeNode* ExecutionFixture::Entry(std::string_view relative, ActionCode code) {
     plat::FileSystem& fs = db.GetFileSystem();
     FSTreeNode* node = db.GetRoot();
     CString path;
@@ -38,13 +39,13 @@ FSTreeNode* PlanFixture::Entry(std::string_view relative, ActionCode code) {
     return node;
 }
 
-void PlanFixture::Remember(FSTreeNode* node) {
+void ExecutionFixture::Remember(FSTreeNode* node) {
     CSyncRecord& r = node->record;
     const FileStamp& left = r.left ? *r.left : *r.right;
     const FileStamp& right = r.right ? *r.right : *r.left;
     r.SetDatabaseStamps(left, right);
 }
 
-void PlanFixture::Build() { proxy.Build(db, &db.leftRoot, &db.rightRoot, &db.blobStore); }
+void ExecutionFixture::Build() { proxy.Build(db, &db.leftRoot, &db.rightRoot, &db.blobStore); }
 
-RunResult PlanFixture::Execute(ScriptedWatcher& watcher) { return db.Execute(proxy, watcher.watcher, &counts); }
+RunResult ExecutionFixture::Execute(ScriptedWatcher& watcher) { return db.Execute(proxy, watcher.watcher, &counts); }

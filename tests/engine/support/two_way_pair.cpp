@@ -1,4 +1,4 @@
-#include "tests/engine/support/scenario_pair.h"
+#include "tests/engine/support/two_way_pair.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 #include "engine/proxy.h"
 #include "platform/core/child_process.h"
 #include "platform/core/win_error.h"
+#include "tests/engine/support/decision_table.h"
 #include "tests/engine/support/kit.h"
-#include "tests/engine/support/plan_tree.h"
 #include "tests/engine/support/scripted_watcher.h"
 #include "tests/support/temp_dir.h"
 
@@ -31,7 +31,7 @@ void PrintTo(const ExecutionCounts& counts, std::ostream* os) {
     if (!*separator) *os << "nothing";
 }
 
-namespace scenario {
+namespace kit::scenario {
 namespace {
 
 // The version words the profile document writes (format 3, program 8.0.0.0).
@@ -226,9 +226,9 @@ void Side::Build(const Tree& tree, FileTime time) {
     }
 }
 
-// --- Pair ---
+// --- TwoWayPair ---
 
-Pair::Pair(Backend b)
+TwoWayPair::TwoWayPair(Backend b)
     : backend(b),
       dir_(b == Backend::Posix ? std::make_unique<TempDir>() : nullptr),
       memory_(b == Backend::Memory ? std::make_unique<plat::MemoryFileSystem>() : nullptr),
@@ -251,9 +251,9 @@ Pair::Pair(Backend b)
         ADD_FAILURE() << "the new profile was not saved";
 }
 
-Pair::~Pair() = default;
+TwoWayPair::~TwoWayPair() = default;
 
-bool Pair::Load(CSyncDataBase& db, std::string* why) {
+bool TwoWayPair::Load(CSyncDataBase& db, std::string* why) {
     ErrorInfo error;
     FileReader reader(faults, profile);
     if (!CheckSignature(reader, &error)) {
@@ -269,7 +269,7 @@ bool Pair::Load(CSyncDataBase& db, std::string* why) {
     return true;
 }
 
-bool Pair::Save(CSyncDataBase& db) {
+bool TwoWayPair::Save(CSyncDataBase& db) {
     ErrorInfo error;
     SignedOFStream stream(faults);
     if (!stream.open(profile)) return false;
@@ -277,13 +277,13 @@ bool Pair::Save(CSyncDataBase& db) {
     return stream.close();
 }
 
-bool Pair::ProfileLoads(std::string* why) {
+bool TwoWayPair::ProfileLoads(std::string* why) {
     CSyncDataBase db(nullptr);
     db.SetFileSystem(&faults);
     return Load(db, why);
 }
 
-void Pair::EditProfile(const std::function<void(CSyncDataBase&)>& edit) {
+void TwoWayPair::EditProfile(const std::function<void(CSyncDataBase&)>& edit) {
     CLogger logger;
     CSyncDataBase db(&logger);
     db.SetFileSystem(&faults);
@@ -302,11 +302,11 @@ void Collect(const Proxy& proxy, Plan& plan) {
 
 }  // namespace
 
-SyncResult Pair::Sync(const SyncOptions& options) { return Run(options, true); }
+SyncResult TwoWayPair::Sync(const SyncOptions& options) { return Run(options, true); }
 
-SyncResult Pair::Scan(const SyncOptions& options) { return Run(options, false); }
+SyncResult TwoWayPair::Scan(const SyncOptions& options) { return Run(options, false); }
 
-SyncResult Pair::Run(const SyncOptions& options, bool execute) {
+SyncResult TwoWayPair::Run(const SyncOptions& options, bool execute) {
     SyncResult result;
     CLogger logger;
     kit::LogCollector log;
@@ -354,7 +354,7 @@ SyncResult Pair::Run(const SyncOptions& options, bool execute) {
     return result;
 }
 
-void Pair::Start(const Tree& initial) {
+void TwoWayPair::Start(const Tree& initial) {
     left.Build(initial, T(0));
     const SyncResult first = Sync({.best = true});
     ASSERT_TRUE(first.executed) << "the first synchronisation did not run:\n" << first.LogText();
@@ -364,4 +364,4 @@ void Pair::Start(const Tree& initial) {
     ASSERT_EQ(right.Read(), initial);
 }
 
-}  // namespace scenario
+}  // namespace kit::scenario

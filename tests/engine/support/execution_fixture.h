@@ -16,10 +16,10 @@
 
 class ScriptedWatcher;
 
-class PlanFixture {
+class ExecutionFixture {
 public:
     // Both roots must exist on fs (absolute, ending in '/').
-    PlanFixture(plat::FileSystem& fs, const CString& leftRoot, const CString& rightRoot);
+    ExecutionFixture(plat::FileSystem& fs, const CString& leftRoot, const CString& rightRoot);
 
     // The node of a relative path ("dir/file.txt", '/' between real names). Every level
     // gets the current stamps of both sides as they are on disk now; the last level gets

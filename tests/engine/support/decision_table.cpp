@@ -1,4 +1,4 @@
-#include "tests/engine/support/plan_tree.h"
+#include "tests/engine/support/decision_table.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 void PrintTo(ActionCode code, std::ostream* os) { *os << kit::CodeName(code); }
 void PrintTo(Bias bias, std::ostream* os) { *os << CString(BiasName(bias)).ToUtf8(); }
 
-namespace plantest {
+namespace kit {
 
 FileStamp File(FileTime write, std::uint64_t size, std::uint32_t attributes) {
     FileStamp s;
@@ -98,11 +98,11 @@ std::string TreeCodes(const FSTree& tree, char field) {
     return out;
 }
 
-FSTreeNode& PlanTree::Add(std::string_view path, const Side& left, const Side& right, const Db& db) {
+FSTreeNode& DecisionTable::Add(std::string_view path, const Side& left, const Side& right, const Db& db) {
     return AddEntry(tree, path, left, right, db);
 }
-FSTreeNode& PlanTree::operator[](std::string_view path) { return NodeAt(tree, path); }
-std::string PlanTree::Dump() const { return DumpTree(tree); }
-std::string PlanTree::Codes(char field) const { return TreeCodes(tree, field); }
+FSTreeNode& DecisionTable::operator[](std::string_view path) { return NodeAt(tree, path); }
+std::string DecisionTable::Dump() const { return DumpTree(tree); }
+std::string DecisionTable::Codes(char field) const { return TreeCodes(tree, field); }
 
-}  // namespace plantest
+}  // namespace kit

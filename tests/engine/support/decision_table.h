@@ -1,7 +1,7 @@
 #pragma once
-// A small record tree for decision tests: entries added by path with optional left,
-// right and database stamps, printable as one line per node so a failing case shows
-// its tree.
+// The tree of the decision tables (decision, filter and command tests): entries added by
+// path with optional left, right and database stamps, printable as one line per node so a
+// failing case shows its tree.
 #include <optional>
 #include <ostream>
 #include <string>
@@ -15,11 +15,7 @@
 void PrintTo(ActionCode code, std::ostream* os);
 void PrintTo(Bias bias, std::ostream* os);
 
-namespace plantest {
-
-using kit::kHour;
-using kit::kSecond;
-using kit::kT0;
+namespace kit {
 
 // A file stamp (archive attribute unless given) and a directory stamp.
 FileStamp File(FileTime write, std::uint64_t size, std::uint32_t attributes = 0x20);
@@ -36,14 +32,14 @@ using Db = std::optional<DbPair>;
 inline Db InDb(const FileStamp& both) { return DbPair{both, both}; }
 inline Db InDb(const FileStamp& left, const FileStamp& right) { return DbPair{left, right}; }
 
-// The same over any tree (a CSyncDataBase, for instance): see PlanTree.
+// The same over any tree (a CSyncDataBase, for instance): see DecisionTable.
 FSTreeNode& AddEntry(FSTree& tree, std::string_view path, const Side& left, const Side& right,
                      const Db& db = std::nullopt);
 FSTreeNode& NodeAt(FSTree& tree, std::string_view path);
 std::string DumpTree(const FSTree& tree);
 std::string TreeCodes(const FSTree& tree, char field);
 
-class PlanTree {
+class DecisionTable {
 public:
     // Adds (or completes) the node at path ("A\\B"), creating missing parents without
     // stamps. Stamps get the path's last component as name. Sets the record's path.
@@ -61,4 +57,4 @@ public:
     FSTree tree;
 };
 
-}  // namespace plantest
+}  // namespace kit

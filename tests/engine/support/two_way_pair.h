@@ -31,7 +31,7 @@ class TempDir;
 // Prints the counts for a failed expectation ("1 copy, 2 deletions", "nothing").
 void PrintTo(const ExecutionCounts& counts, std::ostream* os);
 
-namespace scenario {
+namespace kit::scenario {
 
 // Times of the scenarios: T(seconds) after the kit's base time.
 using kit::kHour;
@@ -134,11 +134,11 @@ private:
     plat::MemoryFileSystem* memory_;  // null on the real file system
 };
 
-class Pair {
+class TwoWayPair {
 public:
     // Makes both roots and creates the profile (as `engine-run create` does).
-    explicit Pair(Backend backend);
-    ~Pair();
+    explicit TwoWayPair(Backend backend);
+    ~TwoWayPair();
 
     // Both sides get initial (files at time T(0)), then a first synchronisation makes
     // them equal; fails the test unless it ends with both sides equal to initial.
@@ -176,4 +176,4 @@ private:
     bool Save(CSyncDataBase& db);
 };
 
-}  // namespace scenario
+}  // namespace kit::scenario

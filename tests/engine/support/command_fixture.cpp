@@ -1,4 +1,4 @@
-#include "tests/engine/support/plan_database.h"
+#include "tests/engine/support/command_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -7,21 +7,21 @@
 
 #include "engine/filters/protection_filters.h"
 
-namespace plantest {
+namespace kit {
 
 namespace {
 std::string Utf8(const CString& s) { return s.ToUtf8(); }
 std::string StampText(const FileStamp* s) { return s ? Utf8(s->DumpText()) : std::string("-"); }
 }  // namespace
 
-void PlanDatabase::Decide() {
+void CommandFixture::Decide() {
     db.DecideRecords();
     db.DecidePlan(nullptr, false);
     db.ApplyProtectionFilters();
     proxy.Build(db, &db.leftRoot, &db.rightRoot, &db.blobStore);
 }
 
-std::uint32_t PlanDatabase::IndexOf(std::string_view path) {
+std::uint32_t CommandFixture::IndexOf(std::string_view path) {
     const FSTreeNode* node = &NodeAt(db, path);
     for (std::uint32_t i = 0; i < proxy.GetCount(); ++i)
         if (proxy[i].node == node) return i;
@@ -29,12 +29,12 @@ std::uint32_t PlanDatabase::IndexOf(std::string_view path) {
     return 0;
 }
 
-void PlanDatabase::Mark(std::initializer_list<std::string_view> paths) {
+void CommandFixture::Mark(std::initializer_list<std::string_view> paths) {
     proxy.MarkAll(false);
     for (std::string_view path : paths) proxy[IndexOf(path)].marked = 1;
 }
 
-std::string PlanDatabase::Untouched() const {
+std::string CommandFixture::Untouched() const {
     std::string out;
     for (FSTreeNode* n : FSTree::Subtree(db.GetRoot())) {
         const CSyncRecord& r = n->record;
@@ -46,7 +46,7 @@ std::string PlanDatabase::Untouched() const {
     return out;
 }
 
-std::string PlanDatabase::ChangedSince(const std::string& before, char field) const {
+std::string CommandFixture::ChangedSince(const std::string& before, char field) const {
     const std::string after = Codes(field);
     std::string out;
     std::size_t a = 0, b = 0;
@@ -61,7 +61,7 @@ std::string PlanDatabase::ChangedSince(const std::string& before, char field) co
     return out;
 }
 
-std::string PlanDatabase::Rules() const {
+std::string CommandFixture::Rules() const {
     std::string out;
     for (const auto& rule : db.protectionFilters.Entries()) {
         char flags[16];
@@ -72,7 +72,7 @@ std::string PlanDatabase::Rules() const {
     return out;
 }
 
-std::string PlanDatabase::States() const {
+std::string CommandFixture::States() const {
     std::string out;
     for (FSTreeNode* n : FSTree::Subtree(db.GetRoot())) {
         const RecordFilterState* state = n->record.filterState;
@@ -83,4 +83,4 @@ std::string PlanDatabase::States() const {
     return out;
 }
 
-}  // namespace plantest
+}  // namespace kit
