@@ -54,11 +54,8 @@ int CountDatabaseEntries(CSyncDataBase& db) {
 
 // One profile over an in-memory pair of roots /L and /R, reached through the fault
 // injector.
-struct Profile {
+struct Profile : kit::MemoryRoots {
     Profile() {
-        mem.SetTime(kT0);
-        mem.AddDirectory(u"/L");
-        mem.AddDirectory(u"/R");
         db.SetFileSystem(&faults);
         db.SetPreferences(&prefs);
         ErrorInfo error;
@@ -89,8 +86,6 @@ struct Profile {
         EXPECT_EQ(mem.ReadAll(u"/R/sub/deep/c.txt"), "charlie");
     }
 
-    plat::MemoryFileSystem mem;
-    plat::FaultFileSystem faults{mem};
     Prefs prefs;
     kit::RecordingLogger logger;
     CSyncDataBase db{&logger};

@@ -57,15 +57,7 @@ protected:
     FindData oldTarget_;
 };
 
-using Envs = ::testing::Types<fstest::PosixEnv, fstest::MemoryEnv>;
-class EnvNames {
-public:
-    template <typename T>
-    static std::string GetName(int) {
-        return std::is_same_v<T, fstest::PosixEnv> ? "Posix" : "Memory";
-    }
-};
-TYPED_TEST_SUITE(CopyFileTest, Envs, EnvNames);
+TYPED_TEST_SUITE(CopyFileTest, fstest::Envs, fstest::EnvNames);
 
 TYPED_TEST(CopyFileTest, CopiesContentsModeAndTimesWithIncreasingProgress) {
     struct Case {

@@ -24,15 +24,7 @@ protected:
     Env env_;
 };
 
-using Envs = ::testing::Types<fstest::PosixEnv, fstest::MemoryEnv>;
-class EnvNames {
-public:
-    template <typename T>
-    static std::string GetName(int) {
-        return std::is_same_v<T, fstest::PosixEnv> ? "Posix" : "Memory";
-    }
-};
-TYPED_TEST_SUITE(FileSystemBehaviour, Envs, EnvNames);
+TYPED_TEST_SUITE(FileSystemBehaviour, fstest::Envs, fstest::EnvNames);
 
 constexpr FileTime kTime1 = 133000000000000000ULL;  // 2022
 constexpr FileTime kTime2 = 133100000000000000ULL;

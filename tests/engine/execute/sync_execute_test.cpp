@@ -54,12 +54,7 @@ std::string Pattern(std::size_t n) {
 }
 
 // Two empty roots /L/ and /R/ on an in-memory file system behind the fault injector.
-struct Sides {
-    Sides() {
-        mem.SetTime(kT0);
-        mem.AddDirectory(u"/L");
-        mem.AddDirectory(u"/R");
-    }
+struct Sides : kit::MemoryRoots {
     ExecutionFixture& Plan() {
         if (!plan) {
             plan = std::make_unique<ExecutionFixture>(fs, u"/L/", u"/R/");
@@ -74,8 +69,7 @@ struct Sides {
     bool HasTemporary() const { return mem.Dump().find(".wk~") != std::string::npos; }
     std::string Read(const char16_t* path) const { return mem.ReadAll(path).value_or("(none)"); }
 
-    plat::MemoryFileSystem mem;
-    plat::FaultFileSystem fs{mem};
+    plat::FaultFileSystem& fs = faults;
     TestPreferences prefs;
     ScriptedWatcher watcher;
     std::unique_ptr<ExecutionFixture> plan;

@@ -10,6 +10,8 @@
 #include "engine/error_info.h"
 #include "engine/log/logger.h"
 #include "engine/tree/action_codes.h"
+#include "platform/core/testing/fault_file_system.h"
+#include "platform/core/testing/memory_file_system.h"
 #include "platform/core/win_time.h"
 
 class Proxy;
@@ -21,6 +23,18 @@ constexpr FileTime kHour = 3600 * kSecond;
 constexpr FileTime kT0 = 133000000000000000ULL;  // 2022-06-16, the fixed base of every test time
 // kT0 plus seconds (a negative count goes back).
 constexpr FileTime T(std::int64_t seconds) { return FileTime(std::int64_t(kT0) + seconds * std::int64_t(kSecond)); }
+
+// Two empty roots /L and /R on an in-memory file system whose new entries get the time
+// kT0, and the fault injector over it, which is what the engine is given.
+struct MemoryRoots {
+    MemoryRoots() {
+        mem.SetTime(kT0);
+        mem.AddDirectory(u"/L");
+        mem.AddDirectory(u"/R");
+    }
+    plat::MemoryFileSystem mem;
+    plat::FaultFileSystem faults{mem};
+};
 
 // An action or status code's name as UTF-8 ("CP_M", "DONE"; "?" outside the enumeration).
 std::string CodeName(std::uint32_t code);

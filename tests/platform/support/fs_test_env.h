@@ -2,9 +2,12 @@
 // Test environments that give the same FileSystem behaviour tests a fresh directory:
 // PosixEnv a real temporary directory (removed afterwards), MemoryEnv a directory in a
 // MemoryFileSystem. Each can also make what the interface cannot (symbolic links).
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/core/file_system.h"
@@ -37,6 +40,17 @@ public:
 private:
     plat::MemoryFileSystem mem_;
     CString root_ = u"/test-root";
+};
+
+// Both environments for a typed suite, named "Posix" and "Memory":
+//   TYPED_TEST_SUITE(Suite, fstest::Envs, fstest::EnvNames);
+using Envs = ::testing::Types<PosixEnv, MemoryEnv>;
+class EnvNames {
+public:
+    template <typename T>
+    static std::string GetName(int) {
+        return std::is_same_v<T, PosixEnv> ? "Posix" : "Memory";
+    }
 };
 
 // Through the interface: writes a whole file (CreateAlways), reads one whole, lists the
