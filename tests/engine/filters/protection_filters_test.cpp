@@ -20,14 +20,6 @@ using namespace kit;
 const FileStamp kFile = File(kT0, 10);
 const FileStamp kDir = Dir();
 
-struct Capture : CLogView {
-    void Receive(CLogger*, const ErrorInfo& entry) override {
-        texts.push_back(CString(entry.GetText() ? entry.GetText() : u"").ToUtf8());
-    }
-    void SetUTC(bool) override {}
-    std::vector<std::string> texts;
-};
-
 std::uint32_t State(DecisionTable& t, const char* path) {
     const RecordFilterState* s = t[path].record.filterState;
     return s ? s->GetProtectionState() : 0;
@@ -55,7 +47,7 @@ struct Fixture {
     DecisionTable t;
     ProtectionFilters filters;
     CLogger logger;
-    Capture capture;
+    kit::LogCollector capture;
 };
 
 TEST(ProtectionFiltersTest, ExclusionUnprotectsAFileAndItsDirectory) {
@@ -151,8 +143,9 @@ TEST(ProtectionFiltersTest, FailedSearchNeverUnprotects) {
     f.filters.AddRule(u"(A+A+)+B", ProtectionRule::ACTIVE | ProtectionRule::MATCH_REGEX);
     f.filters.Apply(f.t.Root());
     EXPECT_TRUE(Protected(f.t, longName.c_str()));
-    ASSERT_EQ(f.capture.texts.size(), 1u);
-    EXPECT_NE(f.capture.texts[0].find("treated as protected"), std::string::npos) << f.capture.texts[0];
+    ASSERT_EQ(f.capture.ArgumentTexts().size(), 1u);
+    EXPECT_NE(f.capture.ArgumentTexts()[0].find("treated as protected"), std::string::npos)
+        << f.capture.ArgumentTexts()[0];
 
     // As an exclusion it does not match: the entry stays protected by a plain rule.
     f.filters.Clear();
@@ -160,7 +153,7 @@ TEST(ProtectionFiltersTest, FailedSearchNeverUnprotects) {
     f.filters.AddRule(u"(A+A+)+B", ProtectionRule::ACTIVE | ProtectionRule::MATCH_REGEX | ProtectionRule::EXCLUSION);
     f.filters.Apply(f.t.Root());
     EXPECT_TRUE(Protected(f.t, longName.c_str()));
-    EXPECT_EQ(f.capture.texts.size(), 2u);
+    EXPECT_EQ(f.capture.ArgumentTexts().size(), 2u);
 }
 
 TEST(ProtectionFiltersTest, StarOnADeepTreeAttachesOncePerNode) {
@@ -201,25 +194,26 @@ TEST(ProtectionFiltersTest, AnExpressionThatDoesNotCompileIsWarnedOfOncePerEdit)
     ASSERT_TRUE(entry->IsUncompiledExpression());
     ProtectionFilterEntry& live = f.filters.Append(std::move(entry));
     EXPECT_TRUE(Protected(f.t, "D\\C.TMP"));  // the wildcard match is kept
-    ASSERT_EQ(f.capture.texts.size(), 1u);
-    EXPECT_NE(f.capture.texts[0].find("\"*.TMP\" does not compile"), std::string::npos) << f.capture.texts[0];
+    ASSERT_EQ(f.capture.ArgumentTexts().size(), 1u);
+    EXPECT_NE(f.capture.ArgumentTexts()[0].find("\"*.TMP\" does not compile"), std::string::npos)
+        << f.capture.ArgumentTexts()[0];
 
     // Matching again (a scan) and toggling ACTIVE say nothing more.
     f.filters.Apply(f.t.Root());
     f.filters.Apply(f.t.Root());
     EXPECT_TRUE(f.filters.ModifyRule(live, u"*.TMP", ProtectionRule::MATCH_REGEX));
-    EXPECT_EQ(f.capture.texts.size(), 1u);
+    EXPECT_EQ(f.capture.ArgumentTexts().size(), 1u);
     // A new pattern is an edit: warned of when it does not compile, not when it does.
     EXPECT_TRUE(f.filters.ModifyRule(live, u"*.TXT", regex));
-    ASSERT_EQ(f.capture.texts.size(), 2u);
-    EXPECT_NE(f.capture.texts[1].find("\"*.TXT\""), std::string::npos) << f.capture.texts[1];
+    ASSERT_EQ(f.capture.ArgumentTexts().size(), 2u);
+    EXPECT_NE(f.capture.ArgumentTexts()[1].find("\"*.TXT\""), std::string::npos) << f.capture.ArgumentTexts()[1];
     EXPECT_TRUE(f.filters.ModifyRule(live, u"D", regex));
-    EXPECT_EQ(f.capture.texts.size(), 2u);
+    EXPECT_EQ(f.capture.ArgumentTexts().size(), 2u);
     // Taken out and put back (an undo) is an edit again.
     std::unique_ptr<ProtectionFilterEntry> taken = f.filters.Detach(live);
     taken->Set(u"(", regex);
     f.filters.Append(std::move(taken));
-    EXPECT_EQ(f.capture.texts.size(), 3u);
+    EXPECT_EQ(f.capture.ArgumentTexts().size(), 3u);
 }
 
 TEST(ProtectionFiltersTest, AProfileLoadWarnsOfEachExpressionThatDoesNotCompileOnce) {
@@ -237,35 +231,38 @@ TEST(ProtectionFiltersTest, AProfileLoadWarnsOfEachExpressionThatDoesNotCompileO
         bytes = out.Bytes();
     }
     CLogger logger;
-    Capture capture;
+    kit::LogCollector capture;
     logger.AddView(&capture);
     {
         CSyncDataBase db(&logger);
         MemoryReader in(bytes);
         ErrorInfo error;
         ASSERT_TRUE(db.Load(in, nullptr, nullptr, nullptr, nullptr, error));
-        ASSERT_EQ(capture.texts.size(), 2u);
-        EXPECT_NE(capture.texts[0].find("\"*.TMP\" does not compile"), std::string::npos) << capture.texts[0];
-        EXPECT_NE(capture.texts[1].find("\"*.TXT\" does not compile"), std::string::npos) << capture.texts[1];
+        ASSERT_EQ(capture.ArgumentTexts().size(), 2u);
+        EXPECT_NE(capture.ArgumentTexts()[0].find("\"*.TMP\" does not compile"), std::string::npos)
+            << capture.ArgumentTexts()[0];
+        EXPECT_NE(capture.ArgumentTexts()[1].find("\"*.TXT\" does not compile"), std::string::npos)
+            << capture.ArgumentTexts()[1];
         db.ApplyProtectionFilters();
         Proxy proxy;
         proxy.Build(db, nullptr, nullptr, nullptr);
         db.ApplySelectionFilters(proxy);
-        EXPECT_EQ(capture.texts.size(), 2u);
+        EXPECT_EQ(capture.ArgumentTexts().size(), 2u);
 
         // An edit of the selection list warns of the rules it brings in, not of those it keeps.
         std::list<ProtectionRule> edited = db.selectionFilters;
         edited.emplace_back(u"+", regex);
         db.SetSelFilters(&proxy, edited);
-        ASSERT_EQ(capture.texts.size(), 3u);
-        EXPECT_NE(capture.texts[2].find("\"+\" does not compile"), std::string::npos) << capture.texts[2];
+        ASSERT_EQ(capture.ArgumentTexts().size(), 3u);
+        EXPECT_NE(capture.ArgumentTexts()[2].find("\"+\" does not compile"), std::string::npos)
+            << capture.ArgumentTexts()[2];
     }
     logger.RemoveView(&capture);
 }
 
 TEST(SelectionFiltersTest, ActiveRulesSelectAndExclusionsWin) {
     CLogger logger;
-    Capture capture;
+    kit::LogCollector capture;
     logger.AddView(&capture);
     CSyncDataBase db(&logger);
     FSTreeNode* root = db.GetRoot();
@@ -298,8 +295,8 @@ TEST(SelectionFiltersTest, ActiveRulesSelectAndExclusionsWin) {
     EXPECT_FALSE(c->record.FG & FG_MARKED);  // excluded
     EXPECT_FALSE(d->record.FG & FG_MARKED);
     EXPECT_FALSE(hard->record.FG & FG_MARKED);
-    ASSERT_EQ(capture.texts.size(), 1u);
-    EXPECT_NE(capture.texts[0].find("not selected"), std::string::npos);
+    ASSERT_EQ(capture.ArgumentTexts().size(), 1u);
+    EXPECT_NE(capture.ArgumentTexts()[0].find("not selected"), std::string::npos);
 
     db.selectionFilters.clear();
     db.selectionFilters.emplace_back(u"NONE", ProtectionRule::ACTIVE);
@@ -338,7 +335,7 @@ TEST(SelectionFiltersTest, AFailedSearchCountsAsNoMatchAndTheWarningSaysWhatFoll
     };
     for (const Case& c : cases) {
         CLogger logger;
-        Capture capture;
+        kit::LogCollector capture;
         logger.AddView(&capture);
         {
             CSyncDataBase db(&logger);
@@ -351,12 +348,12 @@ TEST(SelectionFiltersTest, AFailedSearchCountsAsNoMatchAndTheWarningSaysWhatFoll
             hard->record.FG &= ~FG_MARKED;
             EXPECT_EQ(db.ApplySelectionFilters(proxy), c.selected) << c.name;
             EXPECT_EQ((hard->record.FG & FG_MARKED) != 0, c.selected) << c.name;
-            ASSERT_EQ(capture.texts.size(), c.warnings.size()) << c.name;
+            ASSERT_EQ(capture.ArgumentTexts().size(), c.warnings.size()) << c.name;
             for (std::size_t i = 0; i < c.warnings.size(); ++i)
-                EXPECT_NE(capture.texts[i].find(c.warnings[i]), std::string::npos)
-                    << c.name << ": " << capture.texts[i];
+                EXPECT_NE(capture.ArgumentTexts()[i].find(c.warnings[i]), std::string::npos)
+                    << c.name << ": " << capture.ArgumentTexts()[i];
             if (c.selected) {
-                EXPECT_EQ(capture.texts.back().find("not selected"), std::string::npos) << c.name;
+                EXPECT_EQ(capture.ArgumentTexts().back().find("not selected"), std::string::npos) << c.name;
             }
         }
         logger.RemoveView(&capture);

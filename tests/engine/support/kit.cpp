@@ -34,6 +34,13 @@ std::vector<std::uint32_t> LogCollector::Codes() const {
     return codes;
 }
 
+std::vector<std::string> LogCollector::ArgumentTexts() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<std::string> texts;
+    for (const ErrorInfo& e : entries) texts.push_back(CString(e.GetText() ? e.GetText() : u"").ToUtf8());
+    return texts;
+}
+
 int LogCollector::CountMessages(std::uint32_t id, std::int32_t kind) const {
     std::lock_guard<std::mutex> lock(mutex_);
     int n = 0;

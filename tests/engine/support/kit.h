@@ -54,6 +54,8 @@ public:
     // A copy of the entries, safe while other threads still log.
     std::vector<ErrorInfo> Entries() const;
     std::vector<std::uint32_t> Codes() const;
+    // Each entry's argument text as UTF-8 (empty where it has none).
+    std::vector<std::string> ArgumentTexts() const;
     // Entries of category 0 with the given string id (and kind, when not 0).
     int CountMessages(std::uint32_t id, std::int32_t kind = 0) const;
     // Entries of the given category (and code).
