@@ -66,6 +66,22 @@ struct Sides : kit::MemoryRoots {
         Plan().Build();
         return Plan().Execute(watcher);
     }
+    // The same bytes in f on both sides, planned EQUAL.
+    FSTreeNode* SameFile(const std::string& bytes) {
+        mem.AddFile(u"/L/f", bytes);
+        mem.AddFile(u"/R/f", bytes);
+        return Plan().Entry("f", EQUAL);
+    }
+    // The executor's content comparison of the entry (buffer bufferSize, automatic retry
+    // delay retryDelay) between the watcher's Begin and End.
+    bool CompareContents(FSTreeNode& node, int bufferSize, int retryDelay, ErrorInfo& error) {
+        SyncExecutor executor(&fs);
+        executor.Init(u"/L/", u"/R/", &watcher.watcher, bufferSize, retryDelay, false);
+        watcher.watcher.Begin(0);
+        const bool result = executor.CompareContents(node, 0, error);
+        watcher.watcher.End();
+        return result;
+    }
     bool HasTemporary() const { return mem.Dump().find(".wk~") != std::string::npos; }
     std::string Read(const char16_t* path) const { return mem.ReadAll(path).value_or("(none)"); }
 
@@ -76,6 +92,17 @@ struct Sides : kit::MemoryRoots {
 };
 
 class ExecuteTest : public ::testing::Test, public Sides {};
+
+// Runs body on fresh sides once with the executor's own copy and once with the system
+// copy.
+void ForBothCopies(const std::function<void(Sides&)>& body) {
+    for (const bool ownCopy : {true, false}) {
+        SCOPED_TRACE(ownCopy ? "own copy" : "system copy");
+        Sides t;
+        t.prefs.ownCopy = ownCopy;
+        body(t);
+    }
+}
 
 // --- The one table of outcomes ----------------------------------------------------------
 
@@ -208,10 +235,7 @@ TEST_F(ExecuteTest, CopyKeepsTimesAndModes) {
 // The run counts what it did on the disk by kind, alike for both copies; a failed entry
 // and a second run of the same plan count nothing.
 TEST_F(ExecuteTest, CountsTheOperationsByKind) {
-    for (const bool ownCopy : {true, false}) {
-        SCOPED_TRACE(ownCopy ? "own copy" : "system copy");
-        Sides t;
-        t.prefs.ownCopy = ownCopy;
+    ForBothCopies([&](Sides& t) {
         plat::MemoryFileSystem& m = t.mem;
         m.AddFile(u"/L/new/x.txt", "x");  // a directory made, a file copied into it
         m.AddFile(u"/L/f.txt", "new");    // a file over a file
@@ -248,7 +272,7 @@ TEST_F(ExecuteTest, CountsTheOperationsByKind) {
         ScriptedWatcher again;
         t.Plan().Execute(again);
         EXPECT_TRUE(t.Plan().counts == ExecutionCounts()) << t.Plan().counts.copies << " copies";
-    }
+    });
 }
 
 // A temporary file keeps the mode it was made with until it leaves its temporary name, so
@@ -538,10 +562,7 @@ TEST_F(ExecuteTest, InitBoundsTheBufferSizeAndTheRetryDelay) {
 // byte for byte the source, not the source with a repeated piece.
 TEST_F(ExecuteTest, RetryAfterAPartialWriteGivesAnIdenticalTarget) {
     const std::string data = Pattern(100000);
-    for (const bool ownCopy : {true, false}) {
-        SCOPED_TRACE(ownCopy ? "own copy" : "system copy");
-        Sides t;
-        t.prefs.ownCopy = ownCopy;
+    ForBothCopies([&](Sides& t) {
         t.prefs.bufferSize = 4096;
         t.mem.AddFile(u"/L/big.bin", data);
         t.mem.AddFile(u"/R/big.bin", "old");
@@ -555,19 +576,16 @@ TEST_F(ExecuteTest, RetryAfterAPartialWriteGivesAnIdenticalTarget) {
         EXPECT_EQ(node->record.ST, DONE);
         ASSERT_EQ(t.watcher.Questions().size(), 1u);
         EXPECT_EQ(t.watcher.Questions()[0].code, win32::ERROR_DISK_FULL);
-        EXPECT_EQ(t.watcher.Questions()[0].extra, ownCopy ? 8u : 104u);
+        EXPECT_EQ(t.watcher.Questions()[0].extra, t.prefs.ownCopy ? 8u : 104u);
         EXPECT_TRUE(t.mem.ReadAll(u"/R/big.bin") == data);
         EXPECT_FALSE(t.HasTemporary());
-    }
+    });
 }
 
 // A cancel during the copy of a large file (after the first chunk for the system copy)
 // keeps the old target and leaves no temporary file.
 TEST_F(ExecuteTest, CancelDuringACopyKeepsTheOldTarget) {
-    for (const bool ownCopy : {true, false}) {
-        SCOPED_TRACE(ownCopy ? "own copy" : "system copy");
-        Sides t;
-        t.prefs.ownCopy = ownCopy;
+    ForBothCopies([&](Sides& t) {
         t.prefs.bufferSize = 1000;
         t.mem.AddFile(u"/L/big.bin", Pattern(50000));
         t.mem.AddFile(u"/R/big.bin", "old");
@@ -583,7 +601,7 @@ TEST_F(ExecuteTest, CancelDuringACopyKeepsTheOldTarget) {
         EXPECT_EQ(t.Read(u"/R/big.bin"), "old");
         EXPECT_FALSE(t.mem.Exists(u"/R/later.txt"));
         EXPECT_FALSE(t.HasTemporary());
-    }
+    });
 }
 
 // --- Directories ------------------------------------------------------------------------
@@ -613,10 +631,7 @@ TEST_F(ExecuteTest, DeletingANonEmptyDirectoryRemovesNothing) {
 // a read-only target directory takes the new file and keeps its mode; a read-only tree is
 // deleted completely.
 TEST_F(ExecuteTest, ReadOnlyTreesCopyAndKeepTheirModes) {
-    for (const bool ownCopy : {true, false}) {
-        SCOPED_TRACE(ownCopy ? "own copy" : "system copy");
-        Sides t;
-        t.prefs.ownCopy = ownCopy;
+    ForBothCopies([&](Sides& t) {
         plat::MemoryFileSystem& m = t.mem;
         m.AddFile(u"/L/ro/a.txt", "a", 0444);
         m.AddFile(u"/L/ro/sub/b.txt", "b", 0400);
@@ -639,7 +654,7 @@ TEST_F(ExecuteTest, ReadOnlyTreesCopyAndKeepTheirModes) {
                   "f 0444 1 /R/ro/a.txt\n"
                   "d 0500 /R/ro/sub\n"
                   "f 0400 1 /R/ro/sub/b.txt\n");
-    }
+    });
 }
 
 // A name that differs only in case on the other side keeps that side's spelling: the
@@ -742,12 +757,8 @@ TEST_F(ExecuteTest, CompareContents) {
         fs.ClearFaults();
         if (c.failRead) fs.FailOn(FsOp::FileRead, r, win32::ERROR_IO_DEVICE);
         watcher.answers = {c.answer};
-        SyncExecutor executor(&fs);
-        executor.Init(u"/L/", u"/R/", &watcher.watcher, 0, 0, false);
-        watcher.watcher.Begin(0);
         ErrorInfo error;
-        EXPECT_EQ(executor.CompareContents(*node, 0, error), c.result);
-        watcher.watcher.End();
+        EXPECT_EQ(CompareContents(*node, 0, 0, error), c.result);
         EXPECT_EQ(node->record.GetContentState(), c.state);
         EXPECT_EQ(error.IsSet(), c.failRead);
         if (c.failRead) {
@@ -758,18 +769,11 @@ TEST_F(ExecuteTest, CompareContents) {
 
 // A retried read failure starts the comparison again from the opening of both files.
 TEST_F(ExecuteTest, CompareContentsRetryStartsOver) {
-    const std::string data = Pattern(5000);
-    mem.AddFile(u"/L/f", data);
-    mem.AddFile(u"/R/f", data);
-    FSTreeNode* node = Plan().Entry("f", EQUAL);
+    FSTreeNode* node = SameFile(Pattern(5000));
     fs.FailOn(FsOp::FileRead, u"/R/f", win32::ERROR_IO_DEVICE);
     watcher.answers = {3};
-    SyncExecutor executor(&fs);
-    executor.Init(u"/L/", u"/R/", &watcher.watcher, 1000, 0, false);
-    watcher.watcher.Begin(0);
     ErrorInfo error;
-    EXPECT_TRUE(executor.CompareContents(*node, 0, error));
-    watcher.watcher.End();
+    EXPECT_TRUE(CompareContents(*node, 1000, 0, error));
     EXPECT_EQ(node->record.GetContentState(), CONTENT_EQUAL);
     EXPECT_EQ(fs.CallCount(FsOp::OpenRead), 4u);
 }
@@ -777,18 +781,11 @@ TEST_F(ExecuteTest, CompareContentsRetryStartsOver) {
 // A comparison whose left read fails once and whose right read then fails once is
 // retried silently both times: the second failure came after a successful step.
 TEST_F(ExecuteTest, CompareContentsRetriesEachNewFailureSilently) {
-    const std::string data = Pattern(5000);
-    mem.AddFile(u"/L/f", data);
-    mem.AddFile(u"/R/f", data);
-    FSTreeNode* node = Plan().Entry("f", EQUAL);
+    FSTreeNode* node = SameFile(Pattern(5000));
     fs.FailOn(FsOp::FileRead, u"/L/f", win32::ERROR_IO_DEVICE);
     fs.FailOn(FsOp::FileRead, u"/R/f", win32::ERROR_IO_DEVICE);
-    SyncExecutor executor(&fs);
-    executor.Init(u"/L/", u"/R/", &watcher.watcher, 1000, 1, false);
-    watcher.watcher.Begin(0);
     ErrorInfo error;
-    EXPECT_TRUE(executor.CompareContents(*node, 0, error));
-    watcher.watcher.End();
+    EXPECT_TRUE(CompareContents(*node, 1000, 1, error));
     EXPECT_TRUE(watcher.Questions().empty());
     EXPECT_FALSE(error.IsSet());
     EXPECT_EQ(node->record.GetContentState(), CONTENT_EQUAL);
