@@ -136,8 +136,7 @@ TEST(ApplyFirstScanBestChoiceTest, DifferentContentsAtEqualTimesWaitForTheUser) 
         DecisionTable t;
         FSTreeNode& node = t.Add("E", c.left, c.right, c.db);
         node.record.SetContentState(c.content);
-        DecideTree(t.Root(), ComparerOptions());
-        DeriveActionCodes(t.Root(), nullptr);
+        t.Decide();
         ComputeBestChoice(t.Root(), ComparerOptions(), nullptr);
         EXPECT_EQ(node.record.BC, c.bc) << c.name;
         EXPECT_EQ(BestChoiceLosesUnrecorded(node), c.loses) << c.name;
@@ -160,8 +159,7 @@ TEST(ApplyFirstScanBestChoiceTest, NeverDeletesWhatWasNeverSynchronised) {
     t.Add("F", File(kT0 + 1, 5), File(kT0, 5));
     t.Add("N", Dir(kT0), kAbsent);
     t.Add("N\\G", File(kT0, 5), kAbsent);
-    DecideTree(t.Root(), ComparerOptions());
-    DeriveActionCodes(t.Root(), nullptr);
+    t.Decide();
     ComputeBestChoice(t.Root(), ComparerOptions(), nullptr);
     ASSERT_EQ(t["X\\KEEP"].record.BC, DEL_S) << t.Dump();
     ApplyFirstScanBestChoice(t.Root(), nullptr);

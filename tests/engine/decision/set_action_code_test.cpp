@@ -135,8 +135,7 @@ struct ProtectedFixture {
         t.Add("U", kDir, File(kT0 + 1, 10)).record.FG |= FG_LEFT_INACCESSIBLE;
         t.Add("V", kDir, kAbsent, InDb(kDir));
         t.Add("V\\L", kFile, kAbsent).record.FG |= FG_NOT_SYNCHRONISABLE;
-        DecideTree(t.Root(), ComparerOptions());
-        DeriveActionCodes(t.Root(), nullptr);
+        t.Decide();
         filters.AddRule(u"P\\\\IN", ProtectionRule::ACTIVE | ProtectionRule::MATCH_REGEX);
         filters.AddRule(u"X\\KEEP", ProtectionRule::ACTIVE);
         filters.Apply(t.Root());

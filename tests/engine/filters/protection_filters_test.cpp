@@ -35,8 +35,7 @@ struct Fixture {
         t.Add("D\\B.TXT", kFile, kAbsent);
         t.Add("D\\C.TMP", kFile, kAbsent);
         t.Add("E.TXT", kFile, kAbsent);
-        DecideTree(t.Root(), ComparerOptions());
-        DeriveActionCodes(t.Root(), nullptr);
+        t.Decide();
         filters.SetLogger(&logger);
         logger.AddView(&capture);
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/decision/decision.h"
 #include "engine/tree/action_codes.h"
 #include "engine/tree/sync_record.h"
 #include "platform/core/cstring.h"
@@ -104,5 +105,10 @@ FSTreeNode& DecisionTable::Add(std::string_view path, const Side& left, const Si
 FSTreeNode& DecisionTable::operator[](std::string_view path) { return NodeAt(tree, path); }
 std::string DecisionTable::Dump() const { return DumpTree(tree); }
 std::string DecisionTable::Codes(char field) const { return TreeCodes(tree, field); }
+
+void DecisionTable::Decide() {
+    DecideTree(Root(), ComparerOptions());
+    DeriveActionCodes(Root(), nullptr);
+}
 
 }  // namespace kit

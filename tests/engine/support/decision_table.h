@@ -47,6 +47,9 @@ public:
     // The node at path; fails the test when it does not exist.
     FSTreeNode& operator[](std::string_view path);
     FSTreeNode& Root() { return *tree.GetRoot(); }
+    // Decides every record with the default comparison and derives the action codes from
+    // the decisions, as a scan does before its filters.
+    void Decide();
 
     // One line per node: path, the three stamps (x absent, d dir, f file with time offset
     // in seconds from kT0 and size), PA, AC, BC, FG.
