@@ -12,17 +12,17 @@
 #include <vector>
 
 #include "engine/error_info.h"
-#include "tests/engine/support/scenario_pair.h"
+#include "tests/engine/support/two_way_pair.h"
 #include "tests/engine/support/scripted_watcher.h"
 
 namespace {
 
-using namespace scenario;
+using namespace kit::scenario;
 
 enum class Direction { LeftToRight, RightToLeft };
 
-Side& From(Pair& p, Direction d) { return d == Direction::LeftToRight ? p.left : p.right; }
-Side& To(Pair& p, Direction d) { return d == Direction::LeftToRight ? p.right : p.left; }
+Side& From(TwoWayPair& p, Direction d) { return d == Direction::LeftToRight ? p.left : p.right; }
+Side& To(TwoWayPair& p, Direction d) { return d == Direction::LeftToRight ? p.right : p.left; }
 
 // What the link points to: a directory with the names the tree has, its files of the same
 // size and time as the tree's own, so that only the path tells them apart.
@@ -32,12 +32,12 @@ std::string Key(const std::string& path) { return Bytes(RecordPath(path)); }
 
 // The directory dir of side moved out of the tree (to outside/kept) and a link to the
 // decoy put in its place.
-void Swap(Pair& p, Side& side, const std::string& dir) {
+void Swap(TwoWayPair& p, Side& side, const std::string& dir) {
     ASSERT_TRUE(p.Base().MoveFile(side.Path(dir), p.outside.Path("kept"), false)) << Printable(dir);
     side.Link(dir, Bytes(p.outside.Path("decoy")));
 }
 
-void PutBack(Pair& p, Side& side, const std::string& dir) {
+void PutBack(TwoWayPair& p, Side& side, const std::string& dir) {
     side.Remove(dir);
     ASSERT_TRUE(p.Base().MoveFile(p.outside.Path("kept"), side.Path(dir), false)) << Printable(dir);
 }
@@ -100,7 +100,7 @@ class SwappedLinkTest : public ::testing::TestWithParam<Param> {};
 
 TEST_P(SwappedLinkTest, TheEntryFailsKeepsItsPairAndTheNextRunLosesNothing) {
     const auto& [c, backend, direction, copy] = GetParam();
-    Pair pair(backend);
+    TwoWayPair pair(backend);
     pair.settings.ownCopy = copy == Copy::Own;
     pair.Start(c.initial);
     if (HasFatalFailure()) return;
@@ -144,7 +144,7 @@ class SwapDuringTheRunTest : public ::testing::TestWithParam<std::tuple<Backend,
 // is swapped just before.
 TEST_P(SwapDuringTheRunTest, ADirectorysModeIsNotSetBehindTheLink) {
     const auto& [backend, direction] = GetParam();
-    Pair pair(backend);
+    TwoWayPair pair(backend);
     pair.Start({{"a/pdir/e.txt", "e"}});
     if (HasFatalFailure()) return;
     pair.outside.Build(kDecoy, T(0));
@@ -183,7 +183,7 @@ TEST_P(SwapDuringTheRunTest, ADirectorysModeIsNotSetBehindTheLink) {
 TEST_P(SwapDuringTheRunTest, AListingIsNotMadeThroughTheLink) {
     const auto& [backend, direction] = GetParam();
     const Tree initial = {{"a/pdir/e.txt", "e"}, {"a/pdir/sub/x.txt", "x"}};
-    Pair pair(backend);
+    TwoWayPair pair(backend);
     pair.Start(initial);
     if (HasFatalFailure()) return;
     pair.outside.Build(kDecoy, T(0));
@@ -201,7 +201,7 @@ TEST_P(SwapDuringTheRunTest, AListingIsNotMadeThroughTheLink) {
     ASSERT_TRUE(swapped);
     ASSERT_EQ(r.scan, 0u) << r.LogText();
     for (const auto& [path, code] : r.plan)
-        EXPECT_TRUE(code != DEL_M && code != DEL_S) << Printable(path) << " " << Bytes(ActionCodeName(code));
+        EXPECT_TRUE(code != DEL_M && code != DEL_S) << Printable(path) << " " << kit::CodeName(code);
     EXPECT_EQ(Difference(initial, other.Read()), "") << "the other side keeps everything";
 
     PutBack(pair, swappedSide, "a/pdir");
