@@ -130,7 +130,7 @@ TEST_P(SwappedLinkTest, TheEntryFailsKeepsItsPairAndTheNextRunLosesNothing) {
     const SyncResult next = pair.Sync();
     ASSERT_EQ(next.scan, 0u) << next.LogText();
     for (const std::string& entry : c.failed)
-        EXPECT_EQ(Bytes(ActionCodeName(next.plan.at(Key(entry)))), Bytes(ActionCodeName(r.plan.at(Key(entry)))))
+        EXPECT_EQ(kit::CodeName(next.plan.at(Key(entry))), kit::CodeName(r.plan.at(Key(entry))))
             << Printable(entry) << ": the pair was kept, so the plan is the same again";
     EXPECT_EQ(next.run, RUN_FINISHED) << next.LogText();
     EXPECT_EQ(Difference(c.after, pair.left.Read()), "") << "left side";
