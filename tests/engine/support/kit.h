@@ -1,7 +1,8 @@
 #pragma once
 // What many engine and application tests need alike, in one namespace: fixed times in
-// file-time units, a log sink that keeps what it receives, a logger that keeps what it
-// dispatches, and a plan as one line of text.
+// file-time units, the in-memory roots of the scan and execution tests, a log sink that
+// keeps what it receives, a logger that keeps what it dispatches, and a plan as one line
+// of text.
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -20,7 +21,7 @@ namespace kit {
 
 constexpr FileTime kSecond = kFileTimeUnitsPerSecond;
 constexpr FileTime kHour = 3600 * kSecond;
-constexpr FileTime kT0 = 133000000000000000ULL;  // 2022-06-16, the fixed base of every test time
+constexpr FileTime kT0 = 133000000000000000ULL;  // 2022-06-18 04:26:40 UTC, the base of every test time
 // kT0 plus seconds (a negative count goes back).
 constexpr FileTime T(std::int64_t seconds) { return FileTime(std::int64_t(kT0) + seconds * std::int64_t(kSecond)); }
 
