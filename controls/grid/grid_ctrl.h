@@ -1,0 +1,332 @@
+#pragma once
+// CGridCtrl: a scrolling table of rows x columns of cells with fixed (header) rows at the top
+// and fixed columns at the left, per-row heights and per-column widths, a selection, a focus
+// cell, in-place editing, merged blocks, a title tip for clipped text and a virtual mode in
+// which no cells are stored and the owner fills each cell on demand.
+//
+// Shape: the widget owns the data model (cells, counts, default cells, settings), the sizes
+// with their running sums (GridSizes) and the selection (CGridSelector); the layout is
+// computed by GridGeometry from them on demand. Its public and virtual operations are those a
+// subclass (the plan grid) overrides.
+//
+// Notifications go synchronously to the owner (SetOwner), else to the parent widget when it
+// is a GridNotifyTarget; a handler may destroy the grid, which then touches nothing more (each
+// operation that notifies checks). Rows and columns are 0-based; a bad one is refused with
+// false, -1, 0, null or "" and changes nothing. User-interface thread only.
+#include <QAbstractScrollArea>
+#include <QPointer>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "controls/grid/grid_cell.h"
+#include "controls/grid/grid_geometry.h"
+#include "controls/grid/grid_merged_cells.h"
+#include "controls/grid/grid_records.h"
+#include "controls/grid/grid_selector.h"
+#include "controls/grid/grid_sizes.h"
+#include "controls/grid/title_tip.h"
+#include "platform/gui/canvas.h"
+
+class GridImageList;
+
+// The control id of the in-place editor a cell opens.
+inline constexpr int IDC_INPLACE_CONTROL = 8;
+
+class CGridCtrl : public QAbstractScrollArea, public GridNotifyTarget, private GridSelectorHost {
+    Q_OBJECT
+
+public:
+    explicit CGridCtrl(int rows = 0, int cols = 0, int fixedRows = 0, int fixedCols = 0, QWidget* parent = nullptr);
+    ~CGridCtrl() override;
+
+    // Places the grid in `parent` at `rect` with the control id, refills the sizes with the
+    // default height and width and resets the scroll bars.
+    bool Create(const gui::Rect& rect, QWidget* parent, int id);
+    int GetDlgCtrlID() const { return controlId_; }
+    void SetDlgCtrlID(int id) { controlId_ = id; }
+    // The window that hears the notifications (not owned); null: the parent widget.
+    void SetOwner(GridNotifyTarget* owner) { owner_ = owner; }
+
+    // Counts (grid_ctrl_rows.cpp).
+    int GetRowCount() const override { return rowCount_; }
+    int GetColumnCount() const override { return colCount_; }
+    int GetFixedRowCount() const override { return fixedRows_; }
+    int GetFixedColumnCount() const override { return fixedCols_; }
+    bool SetRowCount(int rows);
+    bool SetColumnCount(int cols);
+    bool SetFixedRowCount(int fixedRows);
+    bool SetFixedColumnCount(int fixedCols);
+    // Inserts before `row` (a non-fixed row) or appends (-1); the heading goes into column 0.
+    // The new index, or -1.
+    int InsertRow(const char16_t* heading, int row = -1);
+    // Inserts before `col` or appends (-1); the heading goes into row 0, the format into every
+    // cell of the column. The new index, or -1.
+    int InsertColumn(const char16_t* heading, std::uint32_t format = 0x25, int col = -1);
+    bool DeleteRow(int row);
+    bool DeleteNonFixedRows();
+    bool DeleteAllItems();
+
+    // Cells (grid_ctrl_cells.cpp).
+    // The stored cell; in virtual mode this grid's one cell filled for the position by the
+    // owner (valid until the next call). Null for a bad position or when the owner's handler
+    // destroyed the grid.
+    virtual CGridCellBase* GetCell(int row, int col) const;
+    // Stores the cell (after SetCoords) and deletes the old one; false in virtual mode or for
+    // a bad position (the cell is then deleted).
+    bool SetCell(int row, int col, std::unique_ptr<CGridCellBase> cell);
+    // A new cell of the cell class, set up for the position; null when the class is not a
+    // creatable cell class.
+    virtual std::unique_ptr<CGridCellBase> CreateCell(int row, int col);
+    virtual void DestroyCell(int row, int col);
+    bool SetCellType(int row, int col, const GridCellClass& cellClass);
+    // The class of new cells; false (unchanged) for a class that is not a creatable cell class.
+    bool SetDefaultCellType(const GridCellClass& cellClass);
+    const GridCellClass* GetDefaultCellType() const { return cellClass_; }
+
+    CString GetItemText(int row, int col) const;
+    std::intptr_t GetItemData(int row, int col) const;
+    int GetItemImage(int row, int col) const;
+    GridItemState GetItemState(int row, int col) const;
+    std::uint32_t GetItemFormat(int row, int col) const;
+    gui::COLORREF GetItemBkColour(int row, int col) const;
+    gui::COLORREF GetItemFgColour(int row, int col) const;
+    const gui::LogFont* GetItemFont(int row, int col) const;
+    // Through the cell's setter, then SetModified(true, row, col); false in virtual mode.
+    bool SetItemText(int row, int col, const char16_t* text);
+    template <typename... Args>
+    bool SetItemTextFmt(int row, int col, std::u16string_view format, const Args&... args) {
+        return SetItemText(row, col, CString::Format(format, args...).c_str());
+    }
+    bool SetItemData(int row, int col, std::intptr_t data);
+    bool SetItemImage(int row, int col, int image);
+    // Keeps the selection model in step with the selected bit, then stores the state.
+    bool SetItemState(int row, int col, GridItemState state);
+    bool SetItemFormat(int row, int col, std::uint32_t format);
+    bool SetItemBkColour(int row, int col, gui::COLORREF colour = gui::CLR_DEFAULT);
+    bool SetItemFgColour(int row, int col, gui::COLORREF colour = gui::CLR_DEFAULT);
+    bool SetItemFont(int row, int col, const gui::LogFont* font);
+    bool IsCellEditable(int row, int col) const;
+    bool IsCellSelected(int row, int col) const;
+    bool IsValid(int row, int col) const { return row >= 0 && row < rowCount_ && col >= 0 && col < colCount_; }
+    bool IsValid(GridCellId cell) const { return IsValid(cell.row, cell.col); }
+    void SetModified(bool modified = true, int row = -1, int col = -1);
+    bool GetModified() const { return modified_; }
+
+    // Defaults and settings (grid_ctrl_settings.cpp).
+    CGridDefaultCell* GetDefaultCell(bool fixedRow, bool fixedCol) const;
+    void SetDefaultCellMargin(std::uint32_t margin);
+    // The font of all four default cells (their sizes follow it); repaints.
+    void SetFont(const gui::LogFont& font);
+    const gui::LogFont& GetFont() const;
+    // Re-reads the system colours; defaults that still had the old ones take the new ones.
+    void OnSysColorChange();
+    void SetGridLines(int lines);
+    int GetGridLines() const { return gridLines_; }
+    // Deletes all items; on also switches off editing, header sort, fixed-row and fixed-column
+    // selection and single-row selection and sets the auto-size style to the fixed rows.
+    void SetVirtualMode(bool on);
+    bool GetVirtualMode() const override { return virtualMode_; }
+    void SetLastColumnFiller(bool on);
+    bool GetLastColumnFiller() const { return filler_; }
+    // Whole-row selection; clears the selection, the sort column and single-row selection.
+    void SetListMode(bool on);
+    bool GetListMode() const { return listMode_; }
+    void SetCallbackFunc(GridCallback callback, std::intptr_t param) { callback_ = callback, callbackParam_ = param; }
+    void SetImageList(const GridImageList* list) { imageList_ = list; }
+    const GridImageList* GetImageList() const { return imageList_; }
+    void SetEditable(bool on) { editable_ = on; }
+    bool IsEditable() const { return editable_; }
+    void EnableSelection(bool on) { selectionEnabled_ = on; }
+    bool IsSelectable() const { return selectionEnabled_; }
+    void SetHeaderSort(bool on) { headerSort_ = on; }
+    bool GetHeaderSort() const { return headerSort_; }
+    void SetFixedRowSelection(bool on) { fixedRowSelection_ = on; }
+    bool GetFixedRowSelection() const { return fixedRowSelection_; }
+    void SetFixedColumnSelection(bool on) { fixedColSelection_ = on; }
+    bool GetFixedColumnSelection() const { return fixedColSelection_; }
+    void SetSingleRowSelection(bool on) { singleRowSelection_ = on; }
+    bool GetSingleRowSelection() const { return singleRowSelection_; }
+    void SetSingleColSelection(bool on) { singleColSelection_ = on; }
+    bool GetSingleColSelection() const { return singleColSelection_; }
+    void SetTrackFocusCell(bool on) { trackFocus_ = on; }
+    bool GetTrackFocusCell() const { return trackFocus_; }
+    void SetFrameFocusCell(bool on) { frameFocus_ = on; }
+    bool GetFrameFocusCell() const { return frameFocus_; }
+    void SetAutoSizeStyle(int style) { autoSizeStyle_ = style; }
+    int GetAutoSizeStyle() const { return autoSizeStyle_; }
+    void SetSortColumn(int col) { sortColumn_ = col; }
+    int GetSortColumn() const { return sortColumn_; }
+    void SetSortAscending(bool on) { sortAscending_ = on; }
+    bool GetSortAscending() const { return sortAscending_; }
+    void SetRowResize(bool on) { rowResize_ = on; }
+    bool GetRowResize() const { return rowResize_; }
+    void SetColumnResize(bool on) { colResize_ = on; }
+    bool GetColumnResize() const { return colResize_; }
+    void SetWantsTab(bool on) { wantsTab_ = on; }
+    bool GetWantsTab() const { return wantsTab_; }
+    void SetDoubleBuffering(bool on) { doubleBuffer_ = on; }
+    bool GetDoubleBuffering() const { return doubleBuffer_; }
+    void EnableTitleTips(bool on) { titleTips_ = on; }
+    bool GetTitleTips() const { return titleTips_; }
+    void SetShadedPrintOut(bool on) { shadedPrintOut_ = on; }
+    bool GetShadedPrintOut() const { return shadedPrintOut_; }
+    // The page being printed goes to a printer of two colours (cells print grey text then).
+    void SetPrintingTwoColour(bool on) { printTwoColour_ = on; }
+    bool IsPrintingTwoColour() const { return printTwoColour_; }
+    void SetPrintOption(bool on) { printOption_ = on; }
+    bool GetPrintOption() const { return printOption_; }
+    void SetGridLineColor(gui::COLORREF c) { gridLineColour_ = c; }
+    gui::COLORREF GetGridLineColor() const { return gridLineColour_; }
+    void SetGridBkColor(gui::COLORREF c) { gridBkColour_ = c; }
+    gui::COLORREF GetGridBkColor() const { return gridBkColour_; }
+    void SetTitleTipBackClr(gui::COLORREF c) { tipBackColour_ = c; }
+    gui::COLORREF GetTitleTipBackClr() const { return tipBackColour_; }
+    void SetTitleTipTextClr(gui::COLORREF c) { tipTextColour_ = c; }
+    gui::COLORREF GetTitleTipTextClr() const { return tipTextColour_; }
+    int GetMouseScrollLines() const { return wheelLines_; }
+    CGridSelector& GetSelector() { return selector_; }
+    const CGridSelector& GetSelector() const { return selector_; }
+    CTitleTip& GetTitleTip() { return titleTip_; }
+
+    // Sizes and layout (grid_ctrl_layout.cpp).
+    int GetRowHeight(int row) const override { return rowHeights_.Get(row); }
+    int GetColumnWidth(int col) const override { return colWidths_.Get(col); }
+    bool SetRowHeight(int row, int height);
+    bool SetColumnWidth(int col, int width);
+    std::int64_t GetFixedRowHeight() const { return rowHeights_.Position(fixedRows_); }
+    std::int64_t GetFixedColumnWidth() const { return colWidths_.Position(fixedCols_); }
+    const GridSizes& GetRowHeights() const { return rowHeights_; }
+    const GridSizes& GetColumnWidths() const { return colWidths_; }
+    // The layout of the current sizes, client size and scroll positions.
+    GridGeometry GetGeometry() const;
+    GridShape GetShape() const { return {rowCount_, colCount_, fixedRows_, fixedCols_, filler_}; }
+    bool GetCellOrigin(int row, int col, gui::Point* origin) const;
+    // The cell's rectangle, that of its merged block for a merged cell (inclusive).
+    bool GetCellRect(int row, int col, gui::Rect* rect) const;
+    GridCellId GetTopleftNonFixedCell() const;
+    GridCellRange GetVisibleNonFixedCellRange(gui::Rect* rect = nullptr) const;
+    bool IsCellVisible(int row, int col) const;
+    GridCellId GetCellFromPt(gui::Point point, bool allowFixed = true) const;
+    // Brings the cell into view by moving the scroll positions.
+    virtual void EnsureVisible(int row, int col);
+    // Sets the scroll bars' ranges from the sizes.
+    virtual void ResetScrollBars();
+    void Refresh();
+    virtual bool RedrawCell(int row, int col, gui::Canvas* dc = nullptr);
+
+    // Focus (grid_ctrl_cells.cpp).
+    GridCellId GetFocusCell() const { return focusCell_; }
+    // Moves the focus cell (raised into the non-fixed area; never onto the filler column),
+    // notifying GVN_SELCHANGING for the old one and GVN_SELCHANGED for the new one. The
+    // previous focus cell.
+    GridCellId SetFocusCell(int row, int col);
+    GridCellId SetFocusCell(GridCellId cell) { return SetFocusCell(cell.row, cell.col); }
+    // Clears the selection and the focus cell.
+    void ResetSelectedRange();
+    // Hands the range to the selection model (nothing while selection is disabled).
+    void SetSelectedRange(int minRow, int minCol, int maxRow, int maxCol, bool forceRepaint = false,
+                          bool selectCells = true);
+
+    // Merged blocks.
+    bool MergeCells(GridCellRange range);
+    const GridMergedCells& GetMergedCells() const { return merged_; }
+
+    // Editing (grid_ctrl_edit.cpp).
+    // Opens the cell's editor: refused for a cell that is not editable; makes it visible,
+    // notifies GVN_BEGINLABELEDIT and calls the cell's Edit with control id 8.
+    virtual void OnEditCell(int row, int col, gui::Point point, std::uint32_t nChar);
+    // Ends the open editor, if any.
+    virtual void EndEditing();
+    // Stores the edited text (the editor ended with another key than Escape).
+    virtual void OnEndEditCell(int row, int col, const CString& text);
+    // The editor's end record arrives here as a notification from control 8.
+    std::intptr_t OnGridNotify(const GridNotifyHeader& header) override;
+
+    // Notifications (grid_ctrl_notify.cpp). Each answers false when the grid was destroyed
+    // by the handler; the caller must then return at once.
+    bool SendMessageToParent(int row, int col, int code, std::intptr_t* result = nullptr);
+    bool SendDisplayRequestToParent(GridDispInfo* info) const;
+    bool SendCacheHintToParent(const GridCellRange& range);
+    bool SendEditEndToParent(const GridDispInfo& info);
+    // Posts the click's command to the target, delivered from the event loop.
+    void PostCommandToParent();
+
+    // Painting: the visible cells, each by its own Draw (grid_ctrl_paint.cpp).
+    virtual void OnDraw(gui::Canvas& dc);
+    // A canvas on which text is measured with the grid's fonts outside painting.
+    virtual std::unique_ptr<gui::Canvas> CreateMeasureCanvas() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    friend class CGridCell;
+    using Row = std::vector<std::unique_ptr<CGridCellBase>>;
+
+    // GridSelectorHost.
+    bool GetVisibleRange(int* minRow, int* minCol, int* maxRow, int* maxCol) const override;
+    int SetCellSelectedBit(int row, int col, bool selected) override;
+    void RedrawSelectedCell(int row, int col, gui::Canvas* canvas) override;
+
+    GridNotifyTarget* Target() const;
+    int DefaultRowHeight() const;
+    int DefaultColumnWidth() const;
+    void SetFixedBits(int row, int col);
+    std::unique_ptr<CGridCellBase> NewCell(int row, int col);
+    void AfterShapeChange();
+
+    // The grid-line colour, grid background, stored system colours, title-tip colours.
+    gui::COLORREF gridLineColour_ = 0;
+    gui::COLORREF gridBkColour_ = 0;
+    gui::COLORREF windowText_ = 0, window_ = 0, face_ = 0, shadow_ = 0;
+    gui::COLORREF tipBackColour_ = gui::CLR_DEFAULT;
+    gui::COLORREF tipTextColour_ = gui::CLR_DEFAULT;
+    bool virtualMode_ = false;
+    std::intptr_t callbackParam_ = 0;
+    GridCallback callback_ = nullptr;
+    int gridLines_ = GVL_BOTH;
+    bool editable_ = true;
+    bool modified_ = false;
+    bool listMode_ = false;
+    bool singleRowSelection_ = false, singleColSelection_ = false;
+    bool allowDraw_ = true;
+    bool selectionEnabled_ = true;
+    bool fixedRowSelection_ = true, fixedColSelection_ = true;
+    bool headerSort_ = false;
+    bool wantsTab_ = true;
+    bool doubleBuffer_ = true;
+    bool titleTips_ = true;
+    bool printOption_ = false;
+    bool printTwoColour_ = false;
+    bool trackFocus_ = true, frameFocus_ = true;
+    int autoSizeStyle_ = GVS_BOTH;
+    bool rowResize_ = true, colResize_ = true;
+    int rowCount_ = 0, fixedRows_ = 0, colCount_ = 0, fixedCols_ = 0;
+    GridSizes rowHeights_, colWidths_;
+    bool filler_ = false;
+    const GridCellClass* cellClass_ = &CGridCell::kClass;
+    std::unique_ptr<CGridDefaultCell> defaults_[4];  // normal, fixed column, fixed row, both
+    const GridImageList* imageList_ = nullptr;
+    GridMergedCells merged_;
+    CGridSelector selector_;
+    std::vector<Row> rows_;  // empty in virtual mode
+    GridCellId focusCell_;
+    GridCellId editCell_;  // the cell whose editor is open
+    int wheelLines_ = 3;
+    CTitleTip titleTip_;
+    bool sortAscending_ = true;
+    int sortColumn_ = -1;
+    bool shadedPrintOut_ = true;
+    int controlId_ = 0;
+    GridNotifyTarget* owner_ = nullptr;
+    bool attaching_ = false;  // guards Create against re-entry
+    // The one cell and record of this grid's virtual mode, refilled by every GetCell.
+    mutable CGridCell virtualCell_;
+    mutable GridDispInfo dispInfo_;
+    // Dropped by the destructor: a notification checks it to learn whether the grid survived.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+};
