@@ -29,8 +29,8 @@ class CInPlaceEdit;
 
 struct GridCellClass {
     const char* name;
-    const GridCellClass* base;         // null for the root
-    CGridCellBase* (*create)();        // null for an abstract class
+    const GridCellClass* base;   // null for the root
+    CGridCellBase* (*create)();  // null for an abstract class
     // True when this class is `other` or derives from it.
     bool DerivesFrom(const GridCellClass& other) const;
 };

@@ -8,6 +8,7 @@
 #include "platform/gui/canvas.h"
 #include "platform/gui/draw_flags.h"
 #include "platform/gui/system_metrics.h"
+#include "platform/gui/text_layout.h"
 
 namespace {
 
@@ -56,15 +57,14 @@ void DrawImage(CGridCellBase& cell, gui::Canvas& dc, gui::Rect& rect, std::uint3
     rect.left += w + m;
 }
 
-// Cuts a text written upwards to fit `room` pixels: "..." is appended, then characters before
-// the dots become dots one by one, until it fits or nothing is left.
-std::u16string FitVertical(gui::Canvas& dc, std::u16string text, int room) {
-    text += u"...";
-    while (!text.empty() && dc.GetTextExtent(text).cx > room) {
-        if (text.size() > 3) text[text.size() - 4] = u'.';
-        text.pop_back();
-    }
-    return text;
+// Cuts a text written upwards to fit `room` pixels: the longest start of it that fits with
+// "..." appended, else as many of the dots as fit (none at all in the end).
+std::u16string FitVertical(gui::Canvas& dc, const std::u16string& text, int room) {
+    auto fits = [&](std::size_t n) { return dc.GetTextExtent(text.substr(0, n) + u"...").cx <= room; };
+    if (fits(0)) return text.substr(0, gui::LongestFitting(text.size(), fits)) + u"...";
+    std::u16string dots = u"..";
+    while (!dots.empty() && dc.GetTextExtent(dots).cx > room) dots.pop_back();
+    return dots;
 }
 
 }  // namespace
@@ -205,12 +205,12 @@ bool CGridCellBase::PrintCell(gui::Canvas* dc, int /*row*/, int /*col*/, gui::Re
     dc->SetBkMode(gui::TRANSPARENT);
     if (backClr == gui::CLR_NONE && grid->IsPrintingTwoColour()) {
         // Grey for a printer of two colours: the text's luminance in every channel.
-        const unsigned l = static_cast<unsigned>(std::lround(0.30 * gui::GetRValue(textClr) +
-                                                             0.59 * gui::GetGValue(textClr) +
-                                                             0.11 * gui::GetBValue(textClr)));
+        const unsigned l = static_cast<unsigned>(std::lround(
+            0.30 * gui::GetRValue(textClr) + 0.59 * gui::GetGValue(textClr) + 0.11 * gui::GetBValue(textClr)));
         textClr = gui::RGB(l, l, l);
     }
-    if (backClr != gui::CLR_NONE) dc->FillRect(gui::Rect(rect.left, rect.top, rect.right + 1, rect.bottom + 1), backClr);
+    if (backClr != gui::CLR_NONE)
+        dc->FillRect(gui::Rect(rect.left, rect.top, rect.right + 1, rect.bottom + 1), backClr);
     dc->SetTextColor(textClr);
     if (const gui::LogFont* font = GetFontObject()) dc->SetFont(*font);
     if (IsFixed() && grid->GetGridLines() != GVL_NONE) {

@@ -3,6 +3,8 @@
 // of a cell, the grid-line and auto-size settings and the notification codes.
 #include <cstdint>
 
+#include "platform/gui/window_messages.h"
+
 // A cell's state word.
 using GridItemState = std::uint32_t;
 inline constexpr GridItemState GVIS_FOCUSED = 0x01;
@@ -34,9 +36,9 @@ enum AutoSizeStyle : int {
 
 // Notification codes the grid sends to its owner.
 enum GridNotifyCode : int {
-    NM_CLICK = -2,                // left button released on a cell (the cell where it went down)
-    NM_DBLCLK = -3,               // double click on a cell
-    NM_RCLICK = -5,               // right click; -1/-1 outside the cells
+    GVN_CLICK = gui::NM_CLICK,    // -2: left button released on a cell (the cell where it went down)
+    GVN_DBLCLK = gui::NM_DBLCLK,  // -3: double click on a cell
+    GVN_RCLICK = gui::NM_RCLICK,  // -5: right click; -1/-1 outside the cells
     GVN_SELCHANGING = -100,       // the focus cell is about to change
     GVN_SELCHANGED = -101,        // the focus cell changed
     GVN_ODCACHEHINT = -113,       // virtual mode: the cells about to be asked for

@@ -2,6 +2,7 @@
 #include "controls/grid/grid_ctrl.h"
 
 #include <QEvent>
+#include <new>
 
 #include "controls/grid/grid_measure.h"
 #include "controls/grid/in_place_edit.h"
@@ -26,7 +27,7 @@ CGridCtrl::CGridCtrl(int rows, int cols, int fixedRows, int fixedCols, QWidget* 
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     viewport()->setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
-    titleTip_.Create(this);
+    titleTip_.Create(viewport());
     SetRowCount(rows);
     SetColumnCount(cols);
     SetFixedRowCount(fixedRows);
@@ -50,14 +51,19 @@ bool CGridCtrl::Create(const gui::Rect& rect, QWidget* parent, int id) {
     setParent(parent);
     setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
     controlId_ = id;
-    titleTip_.Create(this);
-    rowHeights_.Resize(0, 0);
-    rowHeights_.Resize(rowCount_, DefaultRowHeight());
-    colWidths_.Resize(0, 0);
-    colWidths_.Resize(colCount_, DefaultColumnWidth());
-    ResetScrollBars();
+    titleTip_.Create(viewport());
+    bool sized = true;
+    try {
+        rowHeights_.Resize(0, 0);
+        rowHeights_.Resize(rowCount_, DefaultRowHeight());
+        colWidths_.Resize(0, 0);
+        colWidths_.Resize(colCount_, DefaultColumnWidth());
+    } catch (const std::bad_alloc&) {
+        sized = false;
+    }
+    if (sized) ResetScrollBars();
     attaching_ = false;
-    return true;
+    return sized;
 }
 
 CGridDefaultCell* CGridCtrl::GetDefaultCell(bool fixedRow, bool fixedCol) const {
@@ -96,8 +102,10 @@ void CGridCtrl::OnSysColorChange() {
     shadow_ = shadow;
 }
 
+// The system colours are the application's palette; a change of it reaches the grid as a
+// palette change.
 void CGridCtrl::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange) OnSysColorChange();
+    if (event->type() == QEvent::PaletteChange) OnSysColorChange();
     QAbstractScrollArea::changeEvent(event);
 }
 

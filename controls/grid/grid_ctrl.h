@@ -9,9 +9,10 @@
 // computed by GridGeometry from them on demand. Its public and virtual operations are those a
 // subclass (the plan grid) overrides.
 //
-// Notifications go synchronously to the owner (SetOwner), else to the parent widget when it
-// is a GridNotifyTarget; a handler may destroy the grid, which then touches nothing more (each
-// operation that notifies checks). Rows and columns are 0-based; a bad one is refused with
+// Notifications go synchronously as WM_NOTIFY to the owner window (SetOwner), else to the
+// nearest gui::Window among the parents; the record's hwndFrom is 0 (the grid is no Window) and
+// its idFrom the grid's control id. A handler may destroy the grid, which then touches nothing
+// more (each operation that notifies checks). Rows and columns are 0-based; a bad one is refused with
 // false, -1, 0, null or "" and changes nothing. User-interface thread only.
 #include <QAbstractScrollArea>
 #include <QPointer>
@@ -27,13 +28,14 @@
 #include "controls/grid/grid_sizes.h"
 #include "controls/grid/title_tip.h"
 #include "platform/gui/canvas.h"
+#include "platform/gui/window.h"
 
 class GridImageList;
 
 // The control id of the in-place editor a cell opens.
 inline constexpr int IDC_INPLACE_CONTROL = 8;
 
-class CGridCtrl : public QAbstractScrollArea, public GridNotifyTarget, private GridSelectorHost {
+class CGridCtrl : public QAbstractScrollArea, private GridSelectorHost {
     Q_OBJECT
 
 public:
@@ -45,8 +47,9 @@ public:
     bool Create(const gui::Rect& rect, QWidget* parent, int id);
     int GetDlgCtrlID() const { return controlId_; }
     void SetDlgCtrlID(int id) { controlId_ = id; }
-    // The window that hears the notifications (not owned); null: the parent widget.
-    void SetOwner(GridNotifyTarget* owner) { owner_ = owner; }
+    // The window that hears the notifications; null: the nearest Window among the parents.
+    void SetOwner(gui::Window* owner) { owner_ = owner; }
+    gui::Window* GetOwner() const;
 
     // Counts (grid_ctrl_rows.cpp).
     int GetRowCount() const override { return rowCount_; }
@@ -113,7 +116,7 @@ public:
     void SetModified(bool modified = true, int row = -1, int col = -1);
     bool GetModified() const { return modified_; }
 
-    // Defaults and settings (grid_ctrl_settings.cpp).
+    // Defaults and settings (grid_ctrl.cpp).
     CGridDefaultCell* GetDefaultCell(bool fixedRow, bool fixedCol) const;
     void SetDefaultCellMargin(std::uint32_t margin);
     // The font of all four default cells (their sizes follow it); repaints.
@@ -240,19 +243,20 @@ public:
     virtual void EndEditing();
     // Stores the edited text (the editor ended with another key than Escape).
     virtual void OnEndEditCell(int row, int col, const CString& text);
-    // The editor's end record arrives here as a notification from control 8.
-    std::intptr_t OnGridNotify(const GridNotifyHeader& header) override;
+    // Notifications to the grid itself: the editor's end record (GVN_ENDLABELEDIT from control
+    // 8). True when handled.
+    bool OnNotify(int id, gui::NMHDR& header, gui::LRESULT& result);
 
-    // Notifications (grid_ctrl_notify.cpp). Each answers false when the grid was destroyed
+    // Notifications (grid_ctrl_edit.cpp). Each answers false when the grid was destroyed
     // by the handler; the caller must then return at once.
     bool SendMessageToParent(int row, int col, int code, std::intptr_t* result = nullptr);
     bool SendDisplayRequestToParent(GridDispInfo* info) const;
     bool SendCacheHintToParent(const GridCellRange& range);
     bool SendEditEndToParent(const GridDispInfo& info);
-    // Posts the click's command to the target, delivered from the event loop.
+    // Posts the click's command (WM_COMMAND with the control id) to the owner.
     void PostCommandToParent();
 
-    // Painting: the visible cells, each by its own Draw (grid_ctrl_paint.cpp).
+    // Painting: the visible cells, each by its own Draw (grid_ctrl_layout.cpp).
     virtual void OnDraw(gui::Canvas& dc);
     // A canvas on which text is measured with the grid's fonts outside painting.
     virtual std::unique_ptr<gui::Canvas> CreateMeasureCanvas() const;
@@ -272,7 +276,6 @@ private:
     int SetCellSelectedBit(int row, int col, bool selected) override;
     void RedrawSelectedCell(int row, int col, gui::Canvas* canvas) override;
 
-    GridNotifyTarget* Target() const;
     int DefaultRowHeight() const;
     int DefaultColumnWidth() const;
     void SetFixedBits(int row, int col);
@@ -322,7 +325,7 @@ private:
     int sortColumn_ = -1;
     bool shadedPrintOut_ = true;
     int controlId_ = 0;
-    GridNotifyTarget* owner_ = nullptr;
+    QPointer<gui::Window> owner_;
     bool attaching_ = false;  // guards Create against re-entry
     // The one cell and record of this grid's virtual mode, refilled by every GetCell.
     mutable CGridCell virtualCell_;

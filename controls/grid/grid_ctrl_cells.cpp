@@ -10,8 +10,7 @@ CGridCellBase* CGridCtrl::GetCell(int row, int col) const {
     const CGridDefaultCell* def = GetDefaultCell(fixedRow, fixedCol);
     GridDispInfo& info = dispInfo_;
     info = GridDispInfo();
-    info.grid = const_cast<CGridCtrl*>(this);
-    info.controlId = controlId_;
+    info.idFrom = static_cast<std::uintptr_t>(controlId_);
     info.code = GVN_GETDISPINFO;
     GridItemInfo& item = info.item;
     item.row = row;

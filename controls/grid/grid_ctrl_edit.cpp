@@ -1,77 +1,75 @@
 // Notifications to the owner and in-place editing.
-#include <QMetaObject>
-
 #include "controls/grid/grid_ctrl.h"
 #include "controls/grid/in_place_edit.h"
 
-// A handler may destroy the grid; every sender keeps a weak copy of the grid's life token and
+// A handler may destroy the grid: every sender keeps a weak copy of the grid's life token and
 // reports whether the grid survived, so that the caller returns without touching it.
 
-GridNotifyTarget* CGridCtrl::Target() const {
+gui::Window* CGridCtrl::GetOwner() const {
     if (!alive_) return nullptr;  // being destroyed: nobody hears it any more
     if (owner_) return owner_;
-    return dynamic_cast<GridNotifyTarget*>(parentWidget());
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (auto* window = qobject_cast<gui::Window*>(w)) return window;
+    return nullptr;
 }
 
-bool CGridCtrl::SendMessageToParent(int row, int col, int code, std::intptr_t* result) {
-    GridNotifyTarget* target = Target();
-    if (result) *result = 0;
-    if (!target) return true;
-    GridNotify notify;
-    notify.grid = this;
-    notify.controlId = controlId_;
-    notify.code = code;
-    notify.row = row;
-    notify.col = col;
-    const std::weak_ptr<int> alive = alive_;
-    const std::intptr_t answer = target->OnGridNotify(notify);
+namespace {
+
+// Sends the record to the window; false when the grid did not survive the handler.
+bool Deliver(gui::Window* owner, gui::NMHDR& record, const std::weak_ptr<int>& alive, gui::LRESULT* result) {
+    const gui::LRESULT answer =
+        owner->SendMessage(gui::WM_NOTIFY, record.idFrom, reinterpret_cast<gui::LPARAM>(&record));
     if (alive.expired()) return false;
     if (result) *result = answer;
     return true;
+}
+
+}  // namespace
+
+bool CGridCtrl::SendMessageToParent(int row, int col, int code, std::intptr_t* result) {
+    if (result) *result = 0;
+    gui::Window* owner = GetOwner();
+    if (!owner) return true;
+    GridNotify notify;
+    notify.idFrom = static_cast<std::uintptr_t>(controlId_);
+    notify.code = code;
+    notify.row = row;
+    notify.col = col;
+    return Deliver(owner, notify, alive_, result);
 }
 
 bool CGridCtrl::SendDisplayRequestToParent(GridDispInfo* info) const {
     const std::weak_ptr<int> alive = alive_;
     if (callback_) {
         callback_(info, callbackParam_);
-    } else if (GridNotifyTarget* target = Target()) {
-        target->OnGridNotify(*info);
+        return !alive.expired();
     }
-    return !alive.expired();
+    gui::Window* owner = GetOwner();
+    return !owner || Deliver(owner, *info, alive, nullptr);
 }
 
 bool CGridCtrl::SendCacheHintToParent(const GridCellRange& range) {
-    GridNotifyTarget* target = Target();
-    if (!target) return true;
+    gui::Window* owner = GetOwner();
+    if (!owner) return true;
     GridCacheHint hint;
-    hint.grid = this;
-    hint.controlId = controlId_;
+    hint.idFrom = static_cast<std::uintptr_t>(controlId_);
     hint.code = GVN_ODCACHEHINT;
     hint.range = range;
-    const std::weak_ptr<int> alive = alive_;
-    target->OnGridNotify(hint);
-    return !alive.expired();
+    return Deliver(owner, hint, alive_, nullptr);
 }
 
 bool CGridCtrl::SendEditEndToParent(const GridDispInfo& info) {
-    GridNotifyTarget* target = Target();
-    if (!target) return true;
+    gui::Window* owner = GetOwner();
+    if (!owner) return true;
     GridDispInfo record = info;
-    record.grid = this;
-    record.controlId = controlId_;
+    record.hwndFrom = 0;
+    record.idFrom = static_cast<std::uintptr_t>(controlId_);
     record.code = GVN_ENDLABELEDIT;
-    const std::weak_ptr<int> alive = alive_;
-    target->OnGridNotify(record);
-    return !alive.expired();
+    return Deliver(owner, record, alive_, nullptr);
 }
 
 void CGridCtrl::PostCommandToParent() {
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (GridNotifyTarget* target = Target()) target->OnGridCommand(controlId_, this);
-        },
-        Qt::QueuedConnection);
+    if (gui::Window* owner = GetOwner()) owner->PostMessage(gui::WM_COMMAND, gui::MAKEWPARAM(controlId_, 0), 0);
 }
 
 void CGridCtrl::OnEditCell(int row, int col, gui::Point point, std::uint32_t nChar) {
@@ -93,18 +91,18 @@ void CGridCtrl::EndEditing() {
 
 void CGridCtrl::OnEndEditCell(int row, int col, const CString& text) { SetItemText(row, col, text.c_str()); }
 
-std::intptr_t CGridCtrl::OnGridNotify(const GridNotifyHeader& header) {
-    if (header.code != GVN_ENDLABELEDIT || header.controlId != IDC_INPLACE_CONTROL) return 0;
+bool CGridCtrl::OnNotify(int id, gui::NMHDR& header, gui::LRESULT& result) {
+    result = 0;
+    if (header.code != GVN_ENDLABELEDIT || id != IDC_INPLACE_CONTROL) return false;
     const GridDispInfo& info = static_cast<const GridDispInfo&>(header);
     const int row = info.item.row, col = info.item.col;
     editCell_ = GridCellId();
     CGridCellBase* cell = virtualMode_ ? &virtualCell_ : GetCell(row, col);
     if (cell) cell->OnEndEdit();
     // Escape restored the text in the editor; nothing is stored and nothing marked modified.
-    if (static_cast<std::uint32_t>(info.item.data) != VK_ESCAPE && IsValid(row, col)) OnEndEditCell(row, col, info.item.text);
-    const std::weak_ptr<int> alive = alive_;
-    SendEditEndToParent(info);
-    if (alive.expired()) return 0;
+    if (static_cast<std::uint32_t>(info.item.data) != VK_ESCAPE && IsValid(row, col))
+        OnEndEditCell(row, col, info.item.text);
+    if (!SendEditEndToParent(info)) return true;
     RedrawCell(row, col);
-    return 0;
+    return true;
 }

@@ -22,9 +22,9 @@ bool CGridCtrl::SetColumnWidth(int col, int width) {
 
 GridGeometry CGridCtrl::GetGeometry() const {
     const QSize client = viewport()->size();
-    return GridGeometry(rowHeights_, colWidths_, fixedRows_, fixedCols_,
-                        GridViewport{client.width(), client.height(), horizontalScrollBar()->value(),
-                                     verticalScrollBar()->value()});
+    return GridGeometry(
+        rowHeights_, colWidths_, fixedRows_, fixedCols_,
+        GridViewport{client.width(), client.height(), horizontalScrollBar()->value(), verticalScrollBar()->value()});
 }
 
 bool CGridCtrl::GetCellOrigin(int row, int col, gui::Point* origin) const {
@@ -51,8 +51,8 @@ GridCellId CGridCtrl::GetCellFromPt(gui::Point point, bool allowFixed) const {
 // two-pass decision of both bars and the line steps come with the scrolling code.
 void CGridCtrl::ResetScrollBars() {
     const QSize client = viewport()->size();
-    const std::int64_t width = colWidths_.Total() - (filler_ && colCount_ > 0 ? colWidths_.Get(colCount_ - 1) : 0) -
-                               GetFixedColumnWidth();
+    const std::int64_t width =
+        colWidths_.Total() - (filler_ && colCount_ > 0 ? colWidths_.Get(colCount_ - 1) : 0) - GetFixedColumnWidth();
     const std::int64_t height = rowHeights_.Total() - GetFixedRowHeight();
     const std::int64_t visibleWidth = client.width() - GetFixedColumnWidth();
     const std::int64_t visibleHeight = client.height() - GetFixedRowHeight();

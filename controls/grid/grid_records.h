@@ -1,7 +1,7 @@
 #pragma once
-// The records the grid sends to its owner and the owner's side of it. Every record starts with
-// a GridNotifyHeader (grid, control id, code), so a handler reads the header first and then
-// the record its code carries:
+// The records the grid sends to its owner window as WM_NOTIFY (platform/gui/window.h). Every
+// record starts with the NMHDR (sender, control id, code), so an owner's OnNotify reads the
+// header first and then the record its code carries:
 //   NM_CLICK, NM_DBLCLK, NM_RCLICK, GVN_SELCHANGING, GVN_SELCHANGED, GVN_BEGINLABELEDIT,
 //   GVN_SELECTROWS, GVN_COLUMNRESIZED: GridNotify;
 //   GVN_GETDISPINFO, GVN_ENDLABELEDIT: GridDispInfo;  GVN_ODCACHEHINT: GridCacheHint.
@@ -14,16 +14,9 @@
 #include "platform/core/cstring.h"
 #include "platform/gui/color.h"
 #include "platform/gui/log_font.h"
+#include "platform/gui/window_messages.h"
 
-class CGridCtrl;
-
-struct GridNotifyHeader {
-    CGridCtrl* grid = nullptr;  // the sender
-    int controlId = 0;
-    int code = 0;  // GridNotifyCode
-};
-
-struct GridNotify : GridNotifyHeader {
+struct GridNotify : gui::NMHDR {
     int row = -1;
     int col = -1;
 };
@@ -56,24 +49,14 @@ struct GridItemInfo {
     CString text;
 };
 
-struct GridDispInfo : GridNotifyHeader {
+struct GridDispInfo : gui::NMHDR {
     GridItemInfo item;
 };
 
-struct GridCacheHint : GridNotifyHeader {
+struct GridCacheHint : gui::NMHDR {
     GridCellRange range;
 };
 
 // Fills a virtual grid's cell in place of the GVN_GETDISPINFO notification; the answer is
 // ignored, as the notification's is.
 using GridCallback = bool (*)(GridDispInfo* info, std::intptr_t param);
-
-// The window that hears a grid: its owner, else its parent widget when that implements this.
-class GridNotifyTarget {
-public:
-    virtual ~GridNotifyTarget() = default;
-    // One notification; the handler may destroy the grid (the grid then touches nothing more).
-    virtual std::intptr_t OnGridNotify(const GridNotifyHeader& header) = 0;
-    // The command a released left click posts (control id, grid), delivered from the event loop.
-    virtual void OnGridCommand(int /*controlId*/, CGridCtrl* /*grid*/) {}
-};

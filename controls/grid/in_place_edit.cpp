@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "controls/grid/grid_records.h"
+#include "controls/grid/grid_ctrl.h"
 #include "platform/gui/qt_convert.h"
 
 namespace {
@@ -15,17 +15,27 @@ namespace {
 std::uint32_t VirtualKey(int key) {
     switch (key) {
         case Qt::Key_Tab:
-        case Qt::Key_Backtab: return VK_TAB;
+        case Qt::Key_Backtab:
+            return VK_TAB;
         case Qt::Key_Return:
-        case Qt::Key_Enter: return VK_RETURN;
-        case Qt::Key_Escape: return VK_ESCAPE;
-        case Qt::Key_PageUp: return VK_PRIOR;
-        case Qt::Key_PageDown: return VK_NEXT;
-        case Qt::Key_Left: return VK_LEFT;
-        case Qt::Key_Up: return VK_UP;
-        case Qt::Key_Right: return VK_RIGHT;
-        case Qt::Key_Down: return VK_DOWN;
-        default: return 0;
+        case Qt::Key_Enter:
+            return VK_RETURN;
+        case Qt::Key_Escape:
+            return VK_ESCAPE;
+        case Qt::Key_PageUp:
+            return VK_PRIOR;
+        case Qt::Key_PageDown:
+            return VK_NEXT;
+        case Qt::Key_Left:
+            return VK_LEFT;
+        case Qt::Key_Up:
+            return VK_UP;
+        case Qt::Key_Right:
+            return VK_RIGHT;
+        case Qt::Key_Down:
+            return VK_DOWN;
+        default:
+            return 0;
     }
 }
 
@@ -132,23 +142,24 @@ void CInPlaceEdit::EndEdit() {
     if (ending_ || ended_) return;
     ending_ = true;
     GridDispInfo info;
-    info.controlId = id_;
+    info.idFrom = static_cast<std::uintptr_t>(id_);
     info.code = GVN_ENDLABELEDIT;
     info.item.mask = GVIF_TEXT | GVIF_PARAM;
     info.item.row = row_;
     info.item.col = col_;
     info.item.text = gui::FromQString(text());
     info.item.data = static_cast<std::intptr_t>(lastKey_);
-    // The record goes to the first window up the parents that hears grid notifications.
-    GridNotifyTarget* target = nullptr;
-    for (QWidget* w = parentWidget(); w && !target; w = w->parentWidget()) target = dynamic_cast<GridNotifyTarget*>(w);
+    // The record goes to the grid the editor lies in.
+    CGridCtrl* target = nullptr;
+    for (QWidget* w = parentWidget(); w && !target; w = w->parentWidget()) target = qobject_cast<CGridCtrl*>(w);
     ended_ = true;
     QPointer<CInPlaceEdit> self(this);
-    if (target) target->OnGridNotify(info);
+    gui::LRESULT result = 0;
+    if (target) target->OnNotify(id_, info, result);
     if (!self) return;
     ending_ = false;
     hide();
-    if (auto* owner = dynamic_cast<QWidget*>(target); owner && hasFocus()) owner->setFocus();
+    if (QWidget* owner = target; owner && hasFocus()) owner->setFocus();
     deleteLater();
 }
 

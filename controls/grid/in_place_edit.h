@@ -7,8 +7,8 @@
 // or with Ctrl held. Losing the focus ends it. Typing past its right edge widens it up to the
 // right edge of the grid's client area; Alt+character is swallowed.
 //
-// Ending (once, guarded per editor) sends GVN_ENDLABELEDIT to the parent (a GridNotifyTarget,
-// normally the grid) with a GridDispInfo: mask GVIF_TEXT | GVIF_PARAM, the cell, the text and
+// Ending (once, guarded per editor) sends GVN_ENDLABELEDIT to the grid it lies in with a
+// GridDispInfo: mask GVIF_TEXT | GVIF_PARAM, the cell, the text and
 // the key that ended it in the data member; then the editor hides and deletes itself from the
 // event loop. User-interface thread only.
 #include <QLineEdit>

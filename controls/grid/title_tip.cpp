@@ -71,7 +71,8 @@ void CTitleTip::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     gui::QPainterCanvas dc(painter);
     const gui::COLORREF back = backColour_ != gui::CLR_DEFAULT ? backColour_ : gui::GetSysColor(gui::COLOR_INFOBK);
-    const gui::COLORREF textColour = textColour_ != gui::CLR_DEFAULT ? textColour_ : gui::GetSysColor(gui::COLOR_INFOTEXT);
+    const gui::COLORREF textColour =
+        textColour_ != gui::CLR_DEFAULT ? textColour_ : gui::GetSysColor(gui::COLOR_INFOTEXT);
     dc.FillRect(gui::Rect(0, 0, width(), height()), back);
     painter.setPen(QColor(0, 0, 0));
     painter.drawRect(0, 0, width() - 1, height() - 1);
@@ -96,7 +97,7 @@ void CTitleTip::mouseMoveEvent(QMouseEvent* event) {
     if (QWidget* target = TargetAt(global)) {
         const QPoint local = target->mapFromGlobal(global);
         QApplication::postEvent(target, new QMouseEvent(QEvent::MouseMove, local, global, Qt::NoButton,
-                                                         event->buttons(), event->modifiers()));
+                                                        event->buttons(), event->modifiers()));
     }
 }
 
@@ -108,10 +109,10 @@ void CTitleTip::PassPress(QMouseEvent* event, bool doubleClick) {
     const QPoint local = target->mapFromGlobal(global);
     if (doubleClick) {
         QApplication::postEvent(target, new QMouseEvent(QEvent::MouseButtonDblClick, local, global, event->button(),
-                                                         event->buttons(), event->modifiers()));
+                                                        event->buttons(), event->modifiers()));
     } else {
         QApplication::postEvent(target, new QMouseEvent(QEvent::MouseButtonPress, local, global, event->button(),
-                                                         event->buttons(), event->modifiers()));
+                                                        event->buttons(), event->modifiers()));
     }
 }
 

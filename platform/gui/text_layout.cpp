@@ -86,20 +86,36 @@ void BreakParagraph(std::u16string_view para, std::size_t offset, int width, con
     }
 }
 
-std::u16string EndEllipsis(std::u16string text, int width, const TextMeasure& measure) {
-    while (!text.empty() && measure.Width(text + std::u16string(kEllipsis)) > width) text.pop_back();
-    return text + std::u16string(kEllipsis);
+std::u16string EndEllipsis(const std::u16string& text, int width, const TextMeasure& measure) {
+    const std::size_t keep = LongestFitting(text.size(), [&](std::size_t n) {
+        return measure.Width(text.substr(0, n) + std::u16string(kEllipsis)) <= width;
+    });
+    return text.substr(0, keep) + std::u16string(kEllipsis);
 }
 
 std::u16string PathEllipsis(const std::u16string& text, int width, const TextMeasure& measure) {
     std::size_t slash = text.find_last_of(u"\\/");
     if (slash == std::u16string::npos || slash == 0) return EndEllipsis(text, width, measure);
-    std::u16string head = text.substr(0, slash), tail = text.substr(slash);
-    while (!head.empty() && measure.Width(head + std::u16string(kEllipsis) + tail) > width) head.pop_back();
-    return head + std::u16string(kEllipsis) + tail;
+    const std::u16string head = text.substr(0, slash), tail = text.substr(slash);
+    const std::size_t keep = LongestFitting(head.size(), [&](std::size_t n) {
+        return measure.Width(head.substr(0, n) + std::u16string(kEllipsis) + tail) <= width;
+    });
+    return head.substr(0, keep) + std::u16string(kEllipsis) + tail;
 }
 
 }  // namespace
+
+std::size_t LongestFitting(std::size_t n, const std::function<bool(std::size_t)>& fits) {
+    std::size_t lo = 0, hi = n;
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo + 1) / 2;
+        if (fits(mid))
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return lo;
+}
 
 TextLayout LayoutText(std::u16string_view text, const Rect& r, std::uint32_t format, const TextMeasure& measure) {
     TextLayout layout;

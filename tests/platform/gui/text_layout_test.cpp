@@ -112,3 +112,25 @@ TEST(TextLayoutTest, Prefixes) {
     Drawn tabs = Draw(u"a\tb", Rect(0, 0, 200, 16), DT_SINGLELINE | DT_EXPANDTABS);
     EXPECT_EQ(tabs.texts[0], u"a       b");
 }
+
+TEST(TextLayoutTest, VeryLongTextIsCutWithFewMeasurements) {
+    // Counts its measurements; 7 pixels a character.
+    struct Counting : TextMeasure {
+        mutable int calls = 0;
+        int Width(std::u16string_view text) const override {
+            ++calls;
+            return 7 * static_cast<int>(text.size());
+        }
+        int LineHeight() const override { return 16; }
+    } measure;
+    const std::u16string text(100000, u'W');
+    TextLayout end = LayoutText(text, Rect(0, 0, 70, 16), DT_SINGLELINE | DT_END_ELLIPSIS, measure);
+    ASSERT_EQ(end.lines.size(), 1u);
+    EXPECT_EQ(end.lines[0].text, u"WWWWWWW...");
+    const std::u16string path = u"/a/" + text + u"/name.txt";
+    TextLayout cut = LayoutText(path, Rect(0, 0, 140, 16), DT_SINGLELINE | DT_PATH_ELLIPSIS, measure);
+    ASSERT_EQ(cut.lines.size(), 1u);
+    EXPECT_EQ(cut.lines[0].text, u"/a/WWWWW.../name.txt");  // 20 characters in 140 pixels
+    // A handful each, not one a character.
+    EXPECT_LT(measure.calls, 100);
+}
