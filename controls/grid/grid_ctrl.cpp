@@ -2,6 +2,7 @@
 #include "controls/grid/grid_ctrl.h"
 
 #include <QEvent>
+#include <QScrollBar>
 #include <new>
 
 #include "controls/grid/grid_measure.h"
@@ -28,6 +29,8 @@ CGridCtrl::CGridCtrl(int rows, int cols, int fixedRows, int fixedCols, QWidget* 
     viewport()->setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     titleTip_.Create(viewport());
+    connect(horizontalScrollBar(), &QScrollBar::actionTriggered, this, [this](int a) { OnBarAction(false, a); });
+    connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this](int a) { OnBarAction(true, a); });
     SetRowCount(rows);
     SetColumnCount(cols);
     SetFixedRowCount(fixedRows);

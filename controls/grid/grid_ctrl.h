@@ -35,6 +35,27 @@ class GridImageList;
 // The control id of the in-place editor a cell opens.
 inline constexpr int IDC_INPLACE_CONTROL = 8;
 
+// Scroll bars and scroll requests, with the numbers of the Windows design.
+inline constexpr int SB_HORZ = 0;
+inline constexpr int SB_VERT = 1;
+inline constexpr int SB_LINEUP = 0;  // also left
+inline constexpr int SB_LINELEFT = 0;
+inline constexpr int SB_LINEDOWN = 1;  // also right
+inline constexpr int SB_LINERIGHT = 1;
+inline constexpr int SB_PAGEUP = 2;
+inline constexpr int SB_PAGELEFT = 2;
+inline constexpr int SB_PAGEDOWN = 3;
+inline constexpr int SB_PAGERIGHT = 3;
+inline constexpr int SB_THUMBPOSITION = 4;
+inline constexpr int SB_THUMBTRACK = 5;
+inline constexpr int SB_TOP = 6;
+inline constexpr int SB_LEFT = 6;
+inline constexpr int SB_BOTTOM = 7;
+inline constexpr int SB_RIGHT = 7;
+// The scroll-bar state bits: which bars are shown.
+inline constexpr int GVSB_HORZ = 1;
+inline constexpr int GVSB_VERT = 2;
+
 class CGridCtrl : public QAbstractScrollArea, private GridSelectorHost {
     Q_OBJECT
 
@@ -213,10 +234,53 @@ public:
     GridCellId GetCellFromPt(gui::Point point, bool allowFixed = true) const;
     // Brings the cell into view by moving the scroll positions.
     virtual void EnsureVisible(int row, int col);
-    // Sets the scroll bars' ranges from the sizes.
-    virtual void ResetScrollBars();
     void Refresh();
+    // With a canvas: draws the cell (a non-fixed one with its right and bottom grid lines, a
+    // merged one as its block); without: invalidates it. False while drawing is off or for a
+    // cell out of view.
     virtual bool RedrawCell(int row, int col, gui::Canvas* dc = nullptr);
+    // Every cell of the row; true when all were redrawn.
+    bool RedrawRow(int row);
+
+    // Scrolling (grid_ctrl_scroll.cpp).
+    // All rows; all columns but the filler column.
+    std::int64_t GetVirtualHeight() const;
+    std::int64_t GetVirtualWidth() const;
+    // Decides both bars from the sizes and the area (nothing while drawing is off) and sets
+    // their ranges: a position is the pixels of non-fixed rows (columns) scrolled out.
+    virtual void ResetScrollBars();
+    // GVSB_HORZ | GVSB_VERT: the bars shown.
+    int GetScrollBarState() const { return scrollBarState_; }
+    int GetScrollPos32(int bar, bool trackPos = false) const;
+    // True when the position changed.
+    bool SetScrollPos32(int bar, int pos, bool redraw = true);
+    // A scroll request (SB_LINEUP ... SB_BOTTOM) of the horizontal or vertical bar: editing
+    // ends and the title tip hides first. Lines step by the next shown column (row).
+    void OnHScroll(int code, int trackPos = 0);
+    void OnVScroll(int code, int trackPos = 0);
+    // A wheel turn (120 a notch): the wheel lines a notch, parts of a line kept for the next.
+    void OnMouseWheel(int delta);
+    // Switching drawing on while it was off repaints; then the bars are reset when asked.
+    void SetRedraw(bool allowDraw, bool resetScrollBars = false);
+    bool GetRedraw() const { return allowDraw_; }
+
+    // Auto-sizing (grid_ctrl_autosize.cpp). A column takes the widest extent of its cells in
+    // the rows the style names (GVS_HEADER the fixed rows, GVS_DATA the others; GVS_DEFAULT the
+    // grid's style), a row the tallest of all its cells; cells of blocks spanning two or more
+    // columns (rows) are left out. A virtual grid hints the cells before and an empty range
+    // after. False for a bad or hidden column (row) or when nothing was measured.
+    virtual bool AutoSizeColumn(int col, int style = GVS_DEFAULT, bool resetScroll = true);
+    bool AutoSizeRow(int row, bool resetScroll = true);
+    // Every shown column.
+    void AutoSizeColumns(int style = GVS_DEFAULT);
+    // Widens the last column by what the columns leave free of the client width.
+    void ExpandLastColumn();
+
+    // Navigation (grid_ctrl_navigate.cpp): the next (previous) shown cell after (before) the
+    // given one in its row, else with `wrap` (or in list mode) in the next (previous) shown
+    // row; the given cell when there is none. `rowChanged` tells whether the row differs.
+    GridCellId FindNextCell(int row, int col, bool wrap, bool* rowChanged = nullptr) const;
+    GridCellId FindPrevCell(int row, int col, bool wrap, bool* rowChanged = nullptr) const;
 
     // Focus (grid_ctrl_cells.cpp).
     GridCellId GetFocusCell() const { return focusCell_; }
@@ -256,13 +320,19 @@ public:
     // Posts the click's command (WM_COMMAND with the control id) to the owner.
     void PostCommandToParent();
 
-    // Painting: the visible cells, each by its own Draw (grid_ctrl_layout.cpp).
+    // Painting (grid_ctrl_paint.cpp): the filler column fitted, the background areas, in
+    // virtual mode the cache hint, the visible cells (fixed corner, fixed rows, fixed columns,
+    // body; a merged block once), then the grid lines of the non-fixed area.
     virtual void OnDraw(gui::Canvas& dc);
+    // The block's top-left cell over the block's visible rectangle, with its right and bottom
+    // grid lines for a non-fixed block.
+    virtual bool DrawMergedCell(const GridCellRange& range, int row, int col, gui::Canvas* dc);
     // A canvas on which text is measured with the grid's fonts outside painting.
     virtual std::unique_ptr<gui::Canvas> CreateMeasureCanvas() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -276,6 +346,14 @@ private:
     int SetCellSelectedBit(int row, int col, bool selected) override;
     void RedrawSelectedCell(int row, int col, gui::Canvas* canvas) override;
 
+    int ScrollTarget(bool vertical, int code, int trackPos) const;
+    void OnScroll(bool vertical, int code, int trackPos);
+    void OnBarAction(bool vertical, int action);
+    void FitFillerColumn();
+    void DrawGridLines(gui::Canvas& dc, const GridGeometry& geometry, int firstRow, int lastRow, int firstCol,
+                       int lastCol, int fixedWidth, int fixedHeight, int right, int bottom);
+    void DrawCellEdges(gui::Canvas& dc, const gui::Rect& rect);
+    int LastReachableColumn() const;
     int DefaultRowHeight() const;
     int DefaultColumnWidth() const;
     void SetFixedBits(int row, int col);
@@ -327,6 +405,10 @@ private:
     int controlId_ = 0;
     QPointer<gui::Window> owner_;
     bool attaching_ = false;  // guards Create against re-entry
+    bool resettingBars_ = false;
+    int hRange_ = 0, vRange_ = 0;  // the last scroll positions
+    int scrollBarState_ = 0;
+    std::int64_t wheelRemainder_ = 0;  // wheel turn not yet scrolled, in 1/120 lines
     // The one cell and record of this grid's virtual mode, refilled by every GetCell.
     mutable CGridCell virtualCell_;
     mutable GridDispInfo dispInfo_;
