@@ -52,6 +52,17 @@ inline constexpr int SB_TOP = 6;
 inline constexpr int SB_LEFT = 6;
 inline constexpr int SB_BOTTOM = 7;
 inline constexpr int SB_RIGHT = 7;
+// Mouse modes.
+inline constexpr int MOUSE_NOTHING = 0;
+inline constexpr int MOUSE_SELECT_ALL = 1;
+inline constexpr int MOUSE_SELECT_COL = 2;
+inline constexpr int MOUSE_SELECT_ROW = 3;
+inline constexpr int MOUSE_SELECT_CELLS = 4;
+inline constexpr int MOUSE_OVER_ROW_DIVIDE = 6;
+inline constexpr int MOUSE_SIZING_ROW = 7;
+inline constexpr int MOUSE_OVER_COL_DIVIDE = 8;
+inline constexpr int MOUSE_SIZING_COL = 9;
+inline constexpr int MOUSE_PREPARE_EDIT = 10;
 // The scroll-bar state bits: which bars are shown.
 inline constexpr int GVSB_HORZ = 1;
 inline constexpr int GVSB_VERT = 2;
@@ -295,6 +306,30 @@ public:
     void SetSelectedRange(int minRow, int minCol, int maxRow, int maxCol, bool forceRepaint = false,
                           bool selectCells = true);
 
+    // Selecting (grid_ctrl_select.cpp); nothing while selection is disabled. All non-fixed
+    // cells; the columns (rows) from the selection start cell's to the cell's (only the cell's
+    // with single-column or single-row selection) over all non-fixed rows (columns); the block
+    // between the selection start cell and the cell.
+    virtual void SelectAllCells();
+    void SelectColumns(GridCellId cell, bool forceRedraw = false, bool selectCells = true);
+    void SelectRows(GridCellId cell, bool forceRedraw = false, bool selectCells = true);
+    void SelectCells(GridCellId cell, bool forceRedraw = false, bool selectCells = true);
+    // The selection step of the mouse mode for the cell under the mouse (rows also notify
+    // GVN_SELECTROWS).
+    void OnSelecting(GridCellId cell);
+    int GetMouseMode() const { return mouseMode_; }
+    void SetMouseMode(int mode) { mouseMode_ = mode; }
+    GridCellId GetSelectionStartCell() const { return selectionStart_; }
+    void SetSelectionStartCell(GridCellId cell) { selectionStart_ = cell; }
+    // A click on a fixed-row cell: with header sort the column is sorted (the other way when
+    // it is the sort column already); with fixed-row selection its column (all cells for a
+    // fixed column) is selected. A click on a fixed-column cell selects its row (or all).
+    virtual void OnFixedRowClick(GridCellId cell);
+    virtual void OnFixedColumnClick(GridCellId cell);
+    // Sorts the non-fixed rows by the column's text, stably, each row with its height; clears
+    // the selection and the focus cell. False (nothing done) in virtual mode or for a bad column.
+    virtual bool SortTextItems(int col, bool ascending);
+
     // Merged blocks.
     bool MergeCells(GridCellRange range);
     const GridMergedCells& GetMergedCells() const { return merged_; }
@@ -405,6 +440,8 @@ private:
     int controlId_ = 0;
     QPointer<gui::Window> owner_;
     bool attaching_ = false;  // guards Create against re-entry
+    int mouseMode_ = MOUSE_NOTHING;
+    GridCellId selectionStart_;
     bool resettingBars_ = false;
     int hRange_ = 0, vRange_ = 0;  // the last scroll positions
     int scrollBarState_ = 0;

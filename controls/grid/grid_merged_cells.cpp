@@ -116,3 +116,7 @@ void GridMergedCells::OnShapeChanged(const GridShape& after) {
     for (GridCellRange& b : blocks_) b = Fit(b, after);
     std::erase_if(blocks_, [](const GridCellRange& b) { return !b.IsValid(); });
 }
+
+void GridMergedCells::DropRowsFrom(int row) {
+    std::erase_if(blocks_, [&](const GridCellRange& block) { return block.maxRow >= row; });
+}

@@ -49,6 +49,8 @@ public:
     // Counts, fixed counts or the filler changed: blocks are cut to the grid and those that
     // break an invariant dropped.
     void OnShapeChanged(const GridShape& after);
+    // Rows from `row` on were reordered: their blocks would join other cells and go.
+    void DropRowsFrom(int row);
 
 private:
     std::vector<GridCellRange> blocks_;
