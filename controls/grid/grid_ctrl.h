@@ -243,7 +243,9 @@ public:
     GridCellRange GetVisibleNonFixedCellRange(gui::Rect* rect = nullptr) const;
     bool IsCellVisible(int row, int col) const;
     GridCellId GetCellFromPt(gui::Point point, bool allowFixed = true) const;
-    // Brings the cell into view by moving the scroll positions.
+    // Brings the cell (its merged block) into view where line steps would: one step for each
+    // shown row (column) between the visible ones and the cell, then more while it sticks out
+    // at the bottom (right) and starts below (right of) the fixed ones; worked out at once.
     virtual void EnsureVisible(int row, int col);
     void Refresh();
     // With a canvas: draws the cell (a non-fixed one with its right and bottom grid lines, a

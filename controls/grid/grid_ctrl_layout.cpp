@@ -43,31 +43,6 @@ GridCellId CGridCtrl::GetCellFromPt(gui::Point point, bool allowFixed) const {
     return GetGeometry().GetCellFromPt(point, allowFixed);
 }
 
-void CGridCtrl::EnsureVisible(int row, int col) {
-    if (!IsValid(row, col)) return;
-    const QSize client = viewport()->size();
-    if (row >= fixedRows_) {
-        const std::int64_t top = rowHeights_.Position(row) - GetFixedRowHeight();
-        const std::int64_t bottom = top + rowHeights_.Get(row);
-        const std::int64_t room = client.height() - GetFixedRowHeight();
-        QScrollBar* bar = verticalScrollBar();
-        if (top < bar->value())
-            bar->setValue(static_cast<int>(top));
-        else if (bottom > bar->value() + room)
-            bar->setValue(static_cast<int>(std::min(top, bottom - room)));
-    }
-    if (col >= fixedCols_) {
-        const std::int64_t left = colWidths_.Position(col) - GetFixedColumnWidth();
-        const std::int64_t right = left + colWidths_.Get(col);
-        const std::int64_t room = client.width() - GetFixedColumnWidth();
-        QScrollBar* bar = horizontalScrollBar();
-        if (left < bar->value())
-            bar->setValue(static_cast<int>(left));
-        else if (right > bar->value() + room)
-            bar->setValue(static_cast<int>(std::min(left, right - room)));
-    }
-}
-
 void CGridCtrl::Refresh() {
     if (allowDraw_) viewport()->update();
 }

@@ -8,24 +8,81 @@
 
 namespace {
 
-// One step of line scrolling along an axis, as a new scroll position. Forward: by the first
-// shown entry from the top-left one on (never from the last entry); back: by the nearest shown
-// entry before the top-left one, not going into the fixed ones. Positions stay in 0..range.
-// Each step is a lookup in the running sums, whatever number of hidden entries lies between.
-int LineStep(const GridSizes& sizes, int fixed, int topLeft, int pos, int range, bool forward) {
+// Line scrolling moves the view by one shown entry: forward so that the first shown entry from
+// the top-left one on goes out of view (never the last entry), back so that the nearest shown
+// entry before the top-left one comes into view (never a fixed one). The position lands on
+// that entry's edge, so every step moves the view, whatever position a thumb or page step
+// left. Each step is a lookup in the running sums, however many hidden entries lie between.
+int LineStep(const GridGeometry::Axis& axis, int pos, int range, bool forward) {
+    const GridSizes& sizes = axis.sizes;
     const int count = sizes.GetCount();
+    const int topLeft = axis.TopLeft();
     if (topLeft < 0) return pos;
+    const std::int64_t fixedExtent = axis.FixedExtent();
     if (forward) {
         if (pos >= range) return pos;
         const int shown = sizes.NextShown(topLeft - 1);
         if (shown < 0 || shown > count - 2) return pos;
-        return static_cast<int>(std::min<std::int64_t>(std::int64_t{pos} + sizes.Get(shown), range));
+        return ClampToInt(std::min<std::int64_t>(sizes.Position(shown + 1) - fixedExtent, range));
     }
-    if (pos <= 0 || topLeft <= fixed) return pos;
+    if (pos <= 0 || topLeft <= axis.fixed) return pos;
     const int shown = sizes.PreviousShown(topLeft);
-    if (shown < fixed) return pos;
-    return std::max(pos - sizes.Get(shown), 0);
+    if (shown < axis.fixed) return pos;
+    return ClampToInt(std::max<std::int64_t>(sizes.Position(shown) - fixedExtent, 0));
 }
+
+// Where the line steps of EnsureVisible end, worked out at once. The k-th forward step lands
+// on the edge after the k-th shown entry from the top-left one (never the last entry, never
+// past the range), the k-th back step on the edge before the k-th shown entry before it, so
+// each phase is a few lookups in the running sums and the shown counts.
+struct AxisSteps {
+    const GridGeometry::Axis& axis;
+    int range;
+
+    GridGeometry::Axis At(int pos) const { return {axis.sizes, axis.fixed, axis.clientExtent, pos}; }
+    std::int64_t Edge(int i) const { return axis.sizes.Position(i) - axis.FixedExtent(); }
+    std::int64_t Room() const { return axis.clientExtent - axis.FixedExtent(); }
+    // Forward until the step past the `target`-th shown entry.
+    int Forward(int pos, int target) const {
+        const GridSizes& sizes = axis.sizes;
+        target = std::min(target, sizes.ShownBefore(sizes.GetCount() - 1));
+        if (pos >= range || target <= sizes.ShownBefore(At(pos).TopLeft())) return pos;
+        return ClampToInt(std::min<std::int64_t>(Edge(sizes.NthShown(target) + 1), range));
+    }
+    // One step for each shown entry between the visible ones and `index`.
+    int PhaseOne(int index, int pos) const {
+        const GridSizes& sizes = axis.sizes;
+        if (index < axis.fixed || index >= sizes.GetCount() || Room() <= 0) return pos;
+        int first = -1, last = -1;
+        At(pos).Visible(&first, &last, nullptr);
+        if (first >= 0 && index < first) {
+            const int steps = sizes.ShownBefore(first) - sizes.ShownBefore(index);
+            if (steps <= 0 || pos <= 0) return pos;
+            const int ordinal = sizes.ShownBefore(At(pos).TopLeft()) - steps + 1;
+            return ordinal <= sizes.ShownBefore(axis.fixed) ? 0 : ClampToInt(Edge(sizes.NthShown(ordinal)));
+        }
+        if (last >= 0 && index > last) {
+            const int steps = sizes.ShownBefore(index + 1) - sizes.ShownBefore(last + 1);
+            if (steps > 0) return Forward(pos, sizes.ShownBefore(At(pos).TopLeft()) + steps);
+        }
+        return pos;
+    }
+    // Forward while the block first..last sticks out beyond the client edge and starts past
+    // the fixed entries (the view starts at the top-left entry's edge, whatever part of it the
+    // position passed).
+    int PhaseTwo(int first, int last, int pos) const {
+        const GridSizes& sizes = axis.sizes;
+        if (first < axis.fixed || last >= sizes.GetCount() || Room() <= 0) return pos;
+        const std::int64_t need = std::min(Edge(last + 1) - Room(), Edge(first));
+        const int top = At(pos).TopLeft();
+        if (Edge(top) >= need) return pos;
+        const int reach = sizes.FirstAtOrAfter(need + axis.FixedExtent());  // entry reach - 1 is shown
+        const int target = reach < 0 ? sizes.GetCount() : sizes.ShownBefore(reach);
+        return Forward(pos, std::max(target, sizes.ShownBefore(top) + 1));
+    }
+    // The block's first entry has an origin: it is fixed or not scrolled out before the view.
+    bool HasOrigin(int first, int pos) const { return first < axis.fixed || first >= At(pos).TopLeft(); }
+};
 
 }  // namespace
 
@@ -99,7 +156,7 @@ int CGridCtrl::ScrollTarget(bool vertical, int code, int trackPos) const {
     switch (code) {
         case SB_LINEUP:
         case SB_LINEDOWN:
-            return LineStep(axis.sizes, axis.fixed, axis.TopLeft(), pos, range, code == SB_LINEDOWN);
+            return LineStep(axis, pos, range, code == SB_LINEDOWN);
         case SB_PAGEUP:
             return std::max(pos - page, 0);
         case SB_PAGEDOWN:
@@ -181,4 +238,20 @@ void CGridCtrl::OnMouseWheel(int delta) {
 void CGridCtrl::wheelEvent(QWheelEvent* event) {
     OnMouseWheel(event->angleDelta().y());
     event->accept();
+}
+
+void CGridCtrl::EnsureVisible(int row, int col) {
+    if (!IsValid(row, col)) return;
+    GridCellRange block(row, col, row, col);
+    merged_.FindRange(row, col, &block);
+    const GridGeometry geometry = GetGeometry();
+    const AxisSteps rows{geometry.Rows(), vRange_}, cols{geometry.Columns(), hRange_};
+    int v = rows.PhaseOne(row, verticalScrollBar()->value());
+    int h = cols.PhaseOne(col, horizontalScrollBar()->value());
+    // The block's rectangle needs both origins: a block scrolled out to the left is not moved
+    // down, nor one scrolled out to the top moved right.
+    if (cols.HasOrigin(block.minCol, h)) v = rows.PhaseTwo(block.minRow, block.maxRow, v);
+    if (rows.HasOrigin(block.minRow, v)) h = cols.PhaseTwo(block.minCol, block.maxCol, h);
+    if (v != verticalScrollBar()->value()) verticalScrollBar()->setValue(v);
+    if (h != horizontalScrollBar()->value()) horizontalScrollBar()->setValue(h);
 }

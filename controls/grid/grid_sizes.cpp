@@ -18,7 +18,11 @@ bool GridSizes::Set(int index, int size) {
     sizes_[static_cast<std::size_t>(index)] = size;
     if (!dirty_ && delta != 0) {
         const std::size_t n = sizes_.size();
-        for (std::size_t i = static_cast<std::size_t>(index) + 1; i <= n; i += i & (~i + 1)) tree_[i] += delta;
+        const int shownDelta = (size > 0 ? 1 : 0) - (size - delta > 0 ? 1 : 0);
+        for (std::size_t i = static_cast<std::size_t>(index) + 1; i <= n; i += i & (~i + 1)) {
+            tree_[i] += delta;
+            shown_[i] += shownDelta;
+        }
     }
     return true;
 }
@@ -53,10 +57,15 @@ void GridSizes::Clear() {
 void GridSizes::Build() const {
     const std::size_t n = sizes_.size();
     tree_.assign(n + 1, 0);
+    shown_.assign(n + 1, 0);
     for (std::size_t i = 1; i <= n; ++i) {
         tree_[i] += sizes_[i - 1];
+        shown_[i] += sizes_[i - 1] > 0 ? 1 : 0;
         const std::size_t parent = i + (i & (~i + 1));
-        if (parent <= n) tree_[parent] += tree_[i];
+        if (parent <= n) {
+            tree_[parent] += tree_[i];
+            shown_[parent] += shown_[i];
+        }
     }
     topBit_ = 0;
     for (std::size_t bit = 1; bit <= n; bit <<= 1) topBit_ = static_cast<int>(bit);
@@ -116,4 +125,29 @@ int GridSizes::PreviousShown(int index) const {
     if (index < 0 || index > GetCount()) return -1;
     const std::int64_t start = Position(index);
     return start > 0 ? IndexAt(start - 1) : -1;
+}
+
+int GridSizes::ShownBefore(int index) const {
+    if (dirty_) Build();
+    std::size_t i = static_cast<std::size_t>(std::clamp(index, 0, GetCount()));
+    int count = 0;
+    for (; i > 0; i &= i - 1) count += shown_[i];
+    return count;
+}
+
+int GridSizes::NthShown(int n) const {
+    if (dirty_) Build();
+    if (n < 1) return -1;
+    const std::size_t size = sizes_.size();
+    std::size_t pos = 0;
+    int rest = n;
+    // The largest prefix with fewer than n shown entries; the entry after it is the n-th.
+    for (std::size_t step = static_cast<std::size_t>(topBit_); step > 0; step >>= 1) {
+        const std::size_t next = pos + step;
+        if (next <= size && shown_[next] < rest) {
+            pos = next;
+            rest -= shown_[next];
+        }
+    }
+    return pos < size ? static_cast<int>(pos) : -1;
 }

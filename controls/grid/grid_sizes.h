@@ -42,6 +42,10 @@ public:
     // `index` may be -1 (NextShown) or count (PreviousShown).
     int NextShown(int index) const;
     int PreviousShown(int index) const;
+    // How many entries before `index` (clamped into 0..count) have a size above 0.
+    int ShownBefore(int index) const;
+    // The n-th entry (1-based) with a size above 0; -1 when there are fewer.
+    int NthShown(int n) const;
 
 private:
     void Build() const;
@@ -51,6 +55,8 @@ private:
     std::vector<int> sizes_;
     // Fenwick tree over sizes_ (1-based, tree_[0] unused); valid unless dirty_.
     mutable std::vector<std::int64_t> tree_{0};
+    // The same over 1 for each entry of a size above 0.
+    mutable std::vector<int> shown_{0};
     mutable bool dirty_ = false;
     mutable int topBit_ = 0;  // highest power of two <= count
 };

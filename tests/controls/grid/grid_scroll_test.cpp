@@ -94,30 +94,33 @@ TEST_F(ScrollFixture, GridOfOnlyFixedRowsOrAnEmptyClientHasNoBars) {
     EXPECT_EQ(grid->GetScrollBarState(), 0);
 }
 
-// The line steps of a plain model: forward by the first shown row from the top-left row on
-// (not from the last row), back by the nearest shown row above it.
+// The line steps of a plain model: forward to the edge after the first shown row from the
+// top-left row on (not from the last row), back to the edge before the nearest shown row above
+// it.
 struct PlainRows {
     std::vector<int> heights;
     int fixed;
+    long long Above(int row) const {  // pixels of the non-fixed rows before `row`
+        long long sum = 0;
+        for (int r = fixed; r < row; ++r) sum += heights[r];
+        return sum;
+    }
     int TopLeft(int pos) const {
-        long long above = 0;
-        for (int r = fixed; r < static_cast<int>(heights.size()); ++r) {
-            if (above >= pos) return r;
-            above += heights[r];
-        }
+        for (int r = fixed; r < static_cast<int>(heights.size()); ++r)
+            if (Above(r) >= pos) return r;
         return static_cast<int>(heights.size()) - 1;
     }
     int Down(int pos, int range) const {
         if (pos >= range) return pos;
         for (int r = TopLeft(pos); r <= static_cast<int>(heights.size()) - 2; ++r)
-            if (heights[r] > 0) return std::min(pos + heights[r], range);
+            if (heights[r] > 0) return static_cast<int>(std::min<long long>(Above(r + 1), range));
         return pos;
     }
     int Up(int pos) const {
         const int top = TopLeft(pos);
         if (pos <= 0 || top <= fixed) return pos;
         for (int r = top - 1; r >= fixed; --r)
-            if (heights[r] > 0) return std::max(pos - heights[r], 0);
+            if (heights[r] > 0) return static_cast<int>(Above(r));
         return pos;
     }
 };
@@ -132,7 +135,9 @@ TEST_F(ScrollFixture, LineStepsSkipHiddenRowsAsAPlainModelDoes) {
             plain.heights.push_back(random() % 3 == 0 ? 0 : 5 + static_cast<int>(random() % 40));
         Shape(plain.heights, {50, 50}, plain.fixed, 0);
         const int range = grid->verticalScrollBar()->maximum();
-        int pos = 0, steps = 0;
+        // From a position a thumb left between two rows' edges.
+        int pos = std::min(range, 7 + static_cast<int>(random() % 30)), steps = 0;
+        grid->OnVScroll(SB_THUMBPOSITION, pos);
         for (; steps < 2 * count; ++steps) {
             const int want = plain.Down(pos, range);
             grid->OnVScroll(SB_LINEDOWN);
@@ -225,6 +230,84 @@ TEST_F(ScrollFixture, VirtualSizeLeavesOutTheFillerColumn) {
     EXPECT_EQ(grid->GetVirtualWidth(), 180);
     grid->SetLastColumnFiller(true);
     EXPECT_EQ(grid->GetVirtualWidth(), 110);
+}
+
+// EnsureVisible as line steps: one for each shown row (column) between the visible ones and
+// the cell, then more while the cell (its whole merged block) sticks out at the bottom (right)
+// and starts past the fixed rows (columns); a step that does not move ends it.
+void EnsureVisibleByLineSteps(CGridCtrl& grid, int row, int col) {
+    const GridCellRange visible = grid.GetVisibleNonFixedCellRange();
+    auto phaseOne = [&](bool vertical, int index, int first, int last, int fixed) {
+        if (index < fixed || first < 0) return;
+        const int back = vertical ? SB_LINEUP : SB_LINELEFT, ahead = vertical ? SB_LINEDOWN : SB_LINERIGHT;
+        auto shown = [&](int i) { return (vertical ? grid.GetRowHeight(i) : grid.GetColumnWidth(i)) > 0; };
+        auto step = [&](int code) { vertical ? grid.OnVScroll(code) : grid.OnHScroll(code); };
+        if (index < first) {
+            for (int i = index; i < first; ++i)
+                if (shown(i)) step(back);
+        } else if (index > last) {
+            for (int i = last + 1; i <= index; ++i)
+                if (shown(i)) step(ahead);
+        }
+    };
+    phaseOne(true, row, visible.minRow, visible.maxRow, grid.GetFixedRowCount());
+    phaseOne(false, col, visible.minCol, visible.maxCol, grid.GetFixedColumnCount());
+    const int fixedHeight = static_cast<int>(grid.GetFixedRowHeight());
+    const int fixedWidth = static_cast<int>(grid.GetFixedColumnWidth());
+    // The whole block of a merged cell (painting cuts it at the last visible row and column).
+    GridCellRange block(row, col, row, col);
+    grid.GetMergedCells().FindRange(row, col, &block);
+    auto rect = [&](gui::Rect* r) {
+        return grid.GetGeometry().GetBlockRect(block.minRow, block.minCol, block.maxRow, block.maxCol, r);
+    };
+    for (int guard = 0; guard < 100000; ++guard) {
+        gui::Rect r;
+        if (!rect(&r) || !(r.bottom > grid.viewport()->height() - 1 && r.top > fixedHeight)) break;
+        const int before = grid.GetScrollPos32(SB_VERT);
+        grid.OnVScroll(SB_LINEDOWN);
+        if (grid.GetScrollPos32(SB_VERT) == before) break;
+    }
+    for (int guard = 0; guard < 100000; ++guard) {
+        gui::Rect r;
+        if (!rect(&r) || !(r.right > grid.viewport()->width() - 1 && r.left > fixedWidth)) break;
+        const int before = grid.GetScrollPos32(SB_HORZ);
+        grid.OnHScroll(SB_LINERIGHT);
+        if (grid.GetScrollPos32(SB_HORZ) == before) break;
+    }
+}
+
+TEST_F(ScrollFixture, EnsureVisibleEndsWhereTheLineStepsEnd) {
+    std::mt19937 random(11);
+    for (int round = 0; round < 200; ++round) {
+        SCOPED_TRACE(round);
+        std::vector<int> heights, widths;
+        const int rows = 3 + static_cast<int>(random() % 40), cols = 3 + static_cast<int>(random() % 15);
+        for (int r = 0; r < rows; ++r) heights.push_back(random() % 4 == 0 ? 0 : 4 + static_cast<int>(random() % 60));
+        // Now and then a column wider than the client.
+        for (int c = 0; c < cols; ++c)
+            widths.push_back(random() % 4 == 0 ? 0 : random() % 9 == 0 ? 500 : 10 + static_cast<int>(random() % 90));
+        const int fixedRows = static_cast<int>(random() % 2), fixedCols = static_cast<int>(random() % 2);
+        Shape(heights, widths, fixedRows, fixedCols);
+        if (round % 5 == 0) grid->MergeCells(GridCellRange(rows / 2, cols / 2, rows / 2 + 1, cols / 2 + 1));
+        for (int probe = 0; probe < 8; ++probe) {
+            const int v = static_cast<int>(random() % (grid->verticalScrollBar()->maximum() + 1));
+            const int h = static_cast<int>(random() % (grid->horizontalScrollBar()->maximum() + 1));
+            const int row = static_cast<int>(random() % rows), col = static_cast<int>(random() % cols);
+            grid->OnVScroll(SB_THUMBPOSITION, v);
+            grid->OnHScroll(SB_THUMBPOSITION, h);
+            EnsureVisibleByLineSteps(*grid, row, col);
+            const int wantV = Pos(SB_VERT), wantH = Pos(SB_HORZ);
+            grid->OnVScroll(SB_THUMBPOSITION, v);
+            grid->OnHScroll(SB_THUMBPOSITION, h);
+            grid->EnsureVisible(row, col);
+            ASSERT_EQ(std::pair(Pos(SB_VERT), Pos(SB_HORZ)), std::pair(wantV, wantH))
+                << "cell " << row << "," << col << " from " << v << "," << h << " widths "
+                << testing::PrintToString(widths) << " heights " << testing::PrintToString(heights) << " fixed rows "
+                << fixedRows << " blocks " << grid->GetMergedCells().GetRanges().size() << " client h "
+                << grid->viewport()->height() << " fixed " << fixedCols << " client " << grid->viewport()->width()
+                << " range " << grid->horizontalScrollBar()->maximum();
+        }
+    }
 }
 
 }  // namespace

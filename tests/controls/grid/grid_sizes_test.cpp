@@ -41,6 +41,16 @@ struct PlainSizes {
             if (v[static_cast<std::size_t>(k)] > 0) return k;
         return -1;
     }
+    int ShownBefore(int i) const {
+        int n = 0;
+        for (int k = 0; k < i && k < static_cast<int>(v.size()); ++k) n += v[static_cast<std::size_t>(k)] > 0 ? 1 : 0;
+        return n;
+    }
+    int NthShown(int n) const {
+        for (std::size_t k = 0; k < v.size(); ++k)
+            if (v[k] > 0 && --n == 0) return static_cast<int>(k);
+        return -1;
+    }
 };
 
 TEST(GridSizesTest, AgreesWithPlainSumsThroughRandomEdits) {
@@ -92,6 +102,9 @@ TEST(GridSizesTest, AgreesWithPlainSumsThroughRandomEdits) {
             ASSERT_EQ(sizes.FirstAtOrAfter(pos), plain.FirstAtOrAfter(pos)) << "pos " << pos;
             ASSERT_EQ(sizes.NextShown(i), plain.NextShown(i)) << "index " << i;
             ASSERT_EQ(sizes.PreviousShown(i + 1), plain.PreviousShown(i + 1)) << "index " << i + 1;
+            ASSERT_EQ(sizes.ShownBefore(i + 1), plain.ShownBefore(std::max(i + 1, 0))) << "index " << i + 1;
+            const int nth = static_cast<int>(rng() % (sizes.GetCount() + 2));
+            ASSERT_EQ(sizes.NthShown(nth), nth < 1 ? -1 : plain.NthShown(nth)) << "n " << nth;
         }
     }
 }
