@@ -10,10 +10,12 @@
 //
 // Fonts are values: a cell with its own font holds a copy of it, one without takes its
 // default cell's. Cells belong to their grid (which deletes them) and to its thread.
+#include <QPointer>
 #include <cstdint>
 #include <memory>
 
 #include "controls/grid/grid_codes.h"
+#include "controls/grid/in_place_edit.h"
 #include "platform/core/cstring.h"
 #include "platform/gui/color.h"
 #include "platform/gui/geometry.h"
@@ -25,7 +27,6 @@ class Canvas;
 class CGridCtrl;
 class CGridCellBase;
 class CGridDefaultCell;
-class CInPlaceEdit;
 
 struct GridCellClass {
     const char* name;
@@ -184,7 +185,8 @@ private:
     std::uint32_t margin_ = 0xFFFFFFFFu;  // -1: the default cell's
     bool editing_ = false;
     CGridCtrl* grid_ = nullptr;
-    CInPlaceEdit* editor_ = nullptr;  // the open editor; it deletes itself
+    // The open editor; it deletes itself, and one deleted otherwise (with its grid) is null here.
+    QPointer<CInPlaceEdit> editor_;
 };
 
 class CGridDefaultCell : public CGridCell {
