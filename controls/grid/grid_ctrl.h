@@ -332,6 +332,17 @@ public:
     // the selection and the focus cell. False (nothing done) in virtual mode or for a bad column.
     virtual bool SortTextItems(int col, bool ascending);
 
+    // The keyboard (grid_ctrl_keys.cpp), keys as Windows key numbers. With a focus cell:
+    // Space notifies NM_CLICK; Ctrl+A selects all; Ctrl with an arrow or Page Up/Down scrolls;
+    // Delete empties an editable focus cell (GVN_BEGINLABELEDIT, then GVN_ENDLABELEDIT); F2
+    // edits it; the arrows, Tab (Shift+Tab), Page Up/Down, Home and End move the focus cell to
+    // the next shown cell, select it (Shift extends from the selection start) and bring it
+    // into view. False when the key is not the grid's.
+    virtual bool OnKeyDown(std::uint32_t vk, bool ctrl, bool shift);
+    // A typed character edits the focus cell with it (Tab passes while the grid wants Tab;
+    // Escape and Ctrl characters do nothing).
+    void OnChar(char16_t ch, bool ctrl);
+
     // Merged blocks.
     bool MergeCells(GridCellRange range);
     const GridMergedCells& GetMergedCells() const { return merged_; }
@@ -370,6 +381,8 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
@@ -391,6 +404,9 @@ private:
                        int lastCol, int fixedWidth, int fixedHeight, int right, int bottom);
     void DrawCellEdges(gui::Canvas& dc, const gui::Rect& rect);
     int LastReachableColumn() const;
+    int FirstShownColumn() const;
+    int LastShownColumn() const;
+    void MoveOnAfterEdit(std::uint32_t lastKey);
     int DefaultRowHeight() const;
     int DefaultColumnWidth() const;
     void SetFixedBits(int row, int col);

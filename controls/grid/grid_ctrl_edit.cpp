@@ -104,5 +104,6 @@ bool CGridCtrl::OnNotify(int id, gui::NMHDR& header, gui::LRESULT& result) {
         OnEndEditCell(row, col, info.item.text);
     if (!SendEditEndToParent(info)) return true;
     RedrawCell(row, col);
+    MoveOnAfterEdit(static_cast<std::uint32_t>(info.item.data));
     return true;
 }
