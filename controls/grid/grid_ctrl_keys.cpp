@@ -6,48 +6,6 @@
 #include "controls/grid/grid_ctrl.h"
 #include "controls/grid/in_place_edit.h"
 
-namespace {
-
-constexpr std::uint32_t VK_DELETE = 0x2E;
-constexpr std::uint32_t VK_F2 = 0x71;
-constexpr std::uint32_t VK_A = 0x41;
-
-std::uint32_t VirtualKeyOf(int key) {
-    switch (key) {
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-            return VK_TAB;
-        case Qt::Key_Space:
-            return VK_SPACE;
-        case Qt::Key_PageUp:
-            return VK_PRIOR;
-        case Qt::Key_PageDown:
-            return VK_NEXT;
-        case Qt::Key_End:
-            return VK_END;
-        case Qt::Key_Home:
-            return VK_HOME;
-        case Qt::Key_Left:
-            return VK_LEFT;
-        case Qt::Key_Up:
-            return VK_UP;
-        case Qt::Key_Right:
-            return VK_RIGHT;
-        case Qt::Key_Down:
-            return VK_DOWN;
-        case Qt::Key_Delete:
-            return VK_DELETE;
-        case Qt::Key_F2:
-            return VK_F2;
-        case Qt::Key_A:
-            return VK_A;
-        default:
-            return 0;
-    }
-}
-
-}  // namespace
-
 // The first shown non-fixed column (row), -1 when none is shown.
 int CGridCtrl::FirstShownColumn() const {
     const int c = colWidths_.NextShown(fixedCols_ - 1);

@@ -9,11 +9,10 @@
 #include "controls/grid/grid_ctrl.h"
 #include "platform/gui/qt_convert.h"
 
-namespace {
-
-// The Windows key number of a Qt key, for the keys that end editing; 0 for the others.
-std::uint32_t VirtualKey(int key) {
+std::uint32_t VirtualKeyOf(int key) {
     switch (key) {
+        case Qt::Key_Backspace:
+            return VK_BACK;
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
             return VK_TAB;
@@ -22,10 +21,16 @@ std::uint32_t VirtualKey(int key) {
             return VK_RETURN;
         case Qt::Key_Escape:
             return VK_ESCAPE;
+        case Qt::Key_Space:
+            return VK_SPACE;
         case Qt::Key_PageUp:
             return VK_PRIOR;
         case Qt::Key_PageDown:
             return VK_NEXT;
+        case Qt::Key_End:
+            return VK_END;
+        case Qt::Key_Home:
+            return VK_HOME;
         case Qt::Key_Left:
             return VK_LEFT;
         case Qt::Key_Up:
@@ -34,12 +39,16 @@ std::uint32_t VirtualKey(int key) {
             return VK_RIGHT;
         case Qt::Key_Down:
             return VK_DOWN;
+        case Qt::Key_Delete:
+            return VK_DELETE;
+        case Qt::Key_A:
+            return VK_A;
+        case Qt::Key_F2:
+            return VK_F2;
         default:
             return 0;
     }
 }
-
-}  // namespace
 
 CInPlaceEdit::CInPlaceEdit(QWidget* parent, gui::Rect rect, std::uint32_t style, int id, int row, int col,
                            const CString& initialText, std::uint32_t startChar)
@@ -95,7 +104,7 @@ bool CInPlaceEdit::event(QEvent* event) {
 
 void CInPlaceEdit::keyPressEvent(QKeyEvent* event) {
     if (ended_) return;
-    const std::uint32_t vk = VirtualKey(event->key());
+    const std::uint32_t vk = VirtualKeyOf(event->key());
     const bool ctrl = event->modifiers() & Qt::ControlModifier;
     if (vk == VK_PRIOR || vk == VK_NEXT || (vk >= VK_LEFT && vk <= VK_DOWN)) {
         if (exitOnArrows_ || ctrl) {

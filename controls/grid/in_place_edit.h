@@ -32,6 +32,11 @@ inline constexpr std::uint32_t VK_LEFT = 0x25;
 inline constexpr std::uint32_t VK_UP = 0x26;
 inline constexpr std::uint32_t VK_RIGHT = 0x27;
 inline constexpr std::uint32_t VK_DOWN = 0x28;
+inline constexpr std::uint32_t VK_DELETE = 0x2E;
+inline constexpr std::uint32_t VK_A = 0x41;
+inline constexpr std::uint32_t VK_F2 = 0x71;
+// The Windows key number of a Qt key for the keys above; 0 for the others.
+std::uint32_t VirtualKeyOf(int qtKey);
 
 // What starts an editor: a typed character (its code) or a key. Keys 32 to 40 are also the
 // characters space to '(', so a key that starts editing is marked: EditStartKey(VK_DOWN).

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr std::uint32_t kDelete = 0x2E, kF2 = 0x71, kA = 0x41;
-
 // 30 rows x 6 columns (one fixed row and column), rows 20 high, columns 40 wide; row 5 and
 // column 3 hidden; a shown 300 x 200 grid, so a page holds some eight rows.
 struct KeyFixture : testing::Test {
@@ -132,7 +130,7 @@ TEST_F(KeyFixture, SpaceDeleteF2AndCtrlA) {
     grid->OnKeyDown(VK_SPACE, false, false);
     ASSERT_EQ(owner.heard.size(), 1u);
     EXPECT_EQ(owner.heard[0].code, GVN_CLICK);
-    grid->OnKeyDown(kDelete, false, false);
+    grid->OnKeyDown(VK_DELETE, false, false);
     EXPECT_EQ(grid->GetItemText(2, 2), u"");
     EXPECT_TRUE(grid->GetCell(2, 2)->IsModified());
     ASSERT_EQ(owner.heard.size(), 3u);
@@ -141,16 +139,16 @@ TEST_F(KeyFixture, SpaceDeleteF2AndCtrlA) {
     EXPECT_EQ(std::pair(owner.heard[2].row, owner.heard[2].col), std::pair(2, 2));
     grid->SetItemState(2, 4, grid->GetItemState(2, 4) | GVIS_READONLY);
     grid->SetFocusCell(2, 4);
-    grid->OnKeyDown(kDelete, false, false);
+    grid->OnKeyDown(VK_DELETE, false, false);
     EXPECT_EQ(grid->GetItemText(2, 4), u"2,4");  // read-only: kept
     grid->SetFocusCell(3, 4);
-    grid->OnKeyDown(kF2, false, false);
+    grid->OnKeyDown(VK_F2, false, false);
     CInPlaceEdit* editor = grid->findChild<CInPlaceEdit*>();
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->text(), "3,4");
     QTest::keyClick(editor, Qt::Key_Escape);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    grid->OnKeyDown(kA, true, false);
+    grid->OnKeyDown(VK_A, true, false);
     EXPECT_EQ(grid->GetSelector().GetSelectedCount(), 29 * 5);
 }
 
