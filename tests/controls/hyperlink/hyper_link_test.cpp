@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QTest>
 
 #include "controls/hyperlink/hyper_link.h"
@@ -80,6 +81,9 @@ protected:
         gui::SetControlId(label, 1059);
         parent.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+        // Focus goes only to a control of the active window (Xvfb has no window manager).
+        parent.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&parent));
     }
 
     CHyperLink* Make(const CString& link, std::uint32_t style = kDefaultStyle) {
@@ -88,7 +92,11 @@ protected:
         return link_;
     }
 
-    void Move(QPoint at) { QTest::mouseMove(link_, at); }
+    // A mouse move without a button, delivered at once on every platform.
+    void Move(QPoint at) {
+        QMouseEvent move(QEvent::MouseMove, at, link_->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(link_, &move);
+    }
 
     gui::Window parent;
     QLabel* label = nullptr;
