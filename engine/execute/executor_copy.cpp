@@ -131,6 +131,10 @@ bool SyncExecutor::Copy(FSTreeNode& node, Side from, ErrorInfo& error) {
                             job.source && !directory ? job.source->GetSize() : 0);
         watcher_->EnterTransfer();
     }
+    // The target's directory is reached once for the calls of a file's copy (temporary,
+    // rename, mode, the new stamp) and let go when the entry is done: nothing kept from
+    // one entry to the next.
+    std::unique_ptr<plat::DirectoryScope> targetDirectory;
     End end;
     if (!job.source) {
         error.Set(ERROR_CATEGORY_PROGRAM, ERRCODE_CHANGED_SINCE_SCAN, 0, job.sourcePath);
@@ -145,6 +149,7 @@ bool SyncExecutor::Copy(FSTreeNode& node, Side from, ErrorInfo& error) {
             end = CopyDirectory(job, error);
         }
     } else {
+        targetDirectory = fs_->EnterDirectory(plat::ParentPath(job.targetPath));
         end = CopyFile(job, error);
     }
 
@@ -166,6 +171,7 @@ bool SyncExecutor::Copy(FSTreeNode& node, Side from, ErrorInfo& error) {
             r.ST = FAILED;
             go = read != End::Aborted;
         }
+        targetDirectory.reset();
     } else {
         // The database pair stays as it was unless the old target is gone or the new
         // entry is in place (a directory made before the failure stays).

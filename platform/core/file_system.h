@@ -145,6 +145,13 @@ public:
     virtual ~FileLock() = default;
 };
 
+// A directory reached once for the few calls of one copy (FileSystem::EnterDirectory);
+// kept until the object goes.
+class DirectoryScope {
+public:
+    virtual ~DirectoryScope() = default;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -232,6 +239,18 @@ public:
     // '/' is added at its end when missing; a relative one is not held.
     virtual void HoldRoot(const CString& root) = 0;
     virtual void ReleaseRoot(const CString& root) = 0;
+    // The directory at path, below a held root, reached now (no link followed, as above)
+    // and kept for the calls the calling thread makes on the entries directly in it until
+    // the returned object goes: they start from that directory instead of resolving its
+    // path once more (a copy's create, rename, mode and stamp reach it once). A directory
+    // swapped for a link meanwhile is still not gone through: those calls go on in the
+    // directory reached here, wherever it was moved. Keep it for the calls of one entry, on
+    // one thread, and let scopes end in the reverse order they began. Where the directory
+    // cannot be reached, lies below no held root, or the implementation resolves no
+    // descriptors (in memory), the object does nothing and every call resolves its path as
+    // it would without it (and fails as it would). Never null; no call of its own (never
+    // fails, no last error).
+    virtual std::unique_ptr<DirectoryScope> EnterDirectory(const CString& path) = 0;
 
     // Whether listing several directories at once on worker threads pays (a real file
     // system, where the kernel's stat calls overlap). A walk over a file system that says

@@ -259,6 +259,17 @@ void PosixFileSystem::HoldRoot(const CString& root) { paths_->Hold(root); }
 
 void PosixFileSystem::ReleaseRoot(const CString& root) { paths_->Release(root); }
 
+std::unique_ptr<DirectoryScope> PosixFileSystem::EnterDirectory(const CString& path) {
+    const int saved = errno;
+    const std::uint32_t code = GetLastError();
+    PosixPaths::Location at;
+    std::unique_ptr<DirectoryScope> scope;
+    if (paths_->Locate(path, at)) scope = paths_->Enter(at);
+    errno = saved;
+    SetLastError(code);  // no call of its own: a failure here is the next call's to report
+    return scope ? std::move(scope) : std::make_unique<DirectoryScope>();
+}
+
 std::unique_ptr<DirectoryLister> PosixFileSystem::ListDirectory(const CString& path) {
     PosixPaths::Location at;
     if (!paths_->Locate(path, at)) return nullptr;

@@ -65,6 +65,7 @@ public:
     std::unique_ptr<FileLock> LockDirectory(const CString& path, std::chrono::milliseconds wait) override;
     void HoldRoot(const CString& root) override;
     void ReleaseRoot(const CString& root) override;
+    std::unique_ptr<DirectoryScope> EnterDirectory(const CString& path) override;
     bool ListsInParallel() const override { return true; }
 
     // The name reported for a statfs f_type magic number ("unknown" for one without a

@@ -22,6 +22,9 @@ std::atomic<int> g_openat2{kUnknown};
 
 constexpr int kDirectoryFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
+// The scope this thread entered last (each links to the one before).
+thread_local PosixPaths::Scope* t_innermost = nullptr;
+
 bool Fail(std::uint32_t code) {
     SetLastError(code);
     return false;
@@ -85,6 +88,39 @@ int PosixPaths::Root::Descriptor() {
         return expected;
     }
     return fd;
+}
+
+PosixPaths::Scope::Scope(const PosixPaths& owner, std::shared_ptr<Root> root, std::string dir, int fd)
+    : owner_(&owner), root_(std::move(root)), dir_(std::move(dir)), fd_(fd), outer_(t_innermost) {
+    t_innermost = this;
+}
+
+PosixPaths::Scope::~Scope() {
+    // Taken out of the chain wherever it stands, should scopes end out of order.
+    for (Scope** link = &t_innermost; *link; link = &(*link)->outer_) {
+        if (*link == this) {
+            *link = outer_;
+            break;
+        }
+    }
+    ::close(fd_);
+}
+
+std::unique_ptr<PosixPaths::Scope> PosixPaths::Enter(const Location& dir) const {
+    if (!dir.root) return nullptr;
+    const int rootFd = dir.root->Descriptor();
+    if (rootFd < 0) return nullptr;
+    const int fd = OpenBelow(rootFd, dir.path.c_str(), kDirectoryFlags, 0);
+    if (fd < 0) return nullptr;
+    return std::unique_ptr<Scope>(new Scope(*this, dir.root, dir.path, fd));
+}
+
+const PosixPaths::Scope* PosixPaths::Kept(const Location& at, std::size_t slash) const {
+    if (slash == std::string::npos) return nullptr;  // in the root itself: its own descriptor
+    const std::string_view dir(at.path.data(), slash);
+    for (const Scope* s = t_innermost; s; s = s->outer_)
+        if (s->owner_ == this && s->root_ == at.root && s->dir_ == dir) return s;
+    return nullptr;
 }
 
 PosixPaths::Parent::~Parent() { Reset(); }
@@ -195,6 +231,12 @@ int PosixPaths::OpenBelow(int rootFd, const char* rel, int flags, unsigned mode)
 
 int PosixPaths::Open(const Location& at, int flags, unsigned mode) const {
     if (!at.root) return RetryEintr([&] { return ::open(at.path.c_str(), flags, mode); });
+    const std::size_t slash = at.path.rfind('/');
+    if (const Scope* kept = Kept(at, slash)) {
+        // One name (never "..", Locate refuses it) in the kept directory, itself not followed.
+        const char* name = at.path.c_str() + slash + 1;
+        return RetryEintr([&] { return ::openat(kept->fd_, name, flags | O_NOFOLLOW | O_CLOEXEC, mode); });
+    }
     const int rootFd = at.root->Descriptor();
     if (rootFd < 0) return -1;
     return OpenBelow(rootFd, at.path.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode);
@@ -218,6 +260,10 @@ bool PosixPaths::OpenParent(const Location& at, Parent& out) const {
     }
     out.text_[slash] = '\0';
     out.name_ = slash + 1;
+    if (const Scope* kept = Kept(at, slash)) {
+        out.fd_ = kept->fd_;
+        return true;
+    }
     const int fd = OpenBelow(rootFd, out.text_.c_str(), kDirectoryFlags, 0);
     if (fd < 0) return false;
     out.fd_ = fd;

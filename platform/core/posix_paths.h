@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "platform/core/cstring.h"
+#include "platform/core/file_system.h"
 #include "platform/core/held_roots.h"
 
 namespace plat {
@@ -72,6 +73,30 @@ public:
         std::size_t name_ = 0;  // where the name begins in text_
     };
 
+    // A directory below a root, reached once and kept for the calls the thread that made it
+    // makes on the entries directly in it (FileSystem::EnterDirectory): Open and OpenParent
+    // start from its descriptor instead of the root's. Scopes of one thread nest; each is
+    // ended on the thread that made it.
+    class Scope final : public DirectoryScope {
+    public:
+        ~Scope() override;
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+
+    private:
+        friend class PosixPaths;
+        Scope(const PosixPaths& owner, std::shared_ptr<Root> root, std::string dir, int fd);
+        const PosixPaths* owner_;
+        std::shared_ptr<Root> root_;
+        std::string dir_;  // the directory, relative to the root
+        int fd_;           // O_PATH, owned
+        Scope* outer_;     // the scope this thread entered before, or null
+    };
+
+    // The scope of the directory at dir; null when it lies below no root (or is a root) or
+    // cannot be reached now (errno set).
+    std::unique_ptr<Scope> Enter(const Location& dir) const;
+
     void Hold(const CString& root);
     void Release(const CString& root);
 
@@ -89,6 +114,9 @@ public:
     bool ParentExists(const Location& at) const;
 
 private:
+    // The scope of this thread that keeps the directory part of at (the first slash
+    // characters of its path), or null.
+    const Scope* Kept(const Location& at, std::size_t slash) const;
     // rel below the root descriptor, flags with O_NOFOLLOW.
     int OpenBelow(int rootFd, const char* rel, int flags, unsigned mode) const;
     int WalkBelow(int rootFd, std::string_view rel, int flags, unsigned mode) const;

@@ -278,4 +278,8 @@ void FaultFileSystem::HoldRoot(const CString& root) { inner_.HoldRoot(root); }
 
 void FaultFileSystem::ReleaseRoot(const CString& root) { inner_.ReleaseRoot(root); }
 
+std::unique_ptr<DirectoryScope> FaultFileSystem::EnterDirectory(const CString& path) {
+    return inner_.EnterDirectory(path);
+}
+
 }  // namespace plat

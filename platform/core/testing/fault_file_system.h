@@ -128,6 +128,8 @@ public:
     // no call of its own (never counted, hooked or failed).
     void HoldRoot(const CString& root) override;
     void ReleaseRoot(const CString& root) override;
+    // Kept by the wrapped file system as well (no call of its own either).
+    std::unique_ptr<DirectoryScope> EnterDirectory(const CString& path) override;
 
 private:
     class FaultFile;

@@ -630,6 +630,10 @@ void MemoryFileSystem::ReleaseRoot(const CString& root) {
     roots_.Release(root);
 }
 
+std::unique_ptr<DirectoryScope> MemoryFileSystem::EnterDirectory(const CString&) {
+    return std::make_unique<DirectoryScope>();
+}
+
 // --- Test helpers --------------------------------------------------------------------
 
 bool MemoryFileSystem::AddEntry(const CString& path, std::shared_ptr<Node> node) {

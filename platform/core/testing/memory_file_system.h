@@ -81,6 +81,8 @@ public:
     // opens the root's descriptor then.
     void HoldRoot(const CString& root) override;
     void ReleaseRoot(const CString& root) override;
+    // Nothing is kept: every call below a held root starts from the root's node anyway.
+    std::unique_ptr<DirectoryScope> EnterDirectory(const CString& path) override;
 
     // --- Building and inspecting trees (tests). These ignore permissions, create missing
     // parent directories (0755) and fail (false, nothing changed) when the path exists
