@@ -5,8 +5,10 @@
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -93,15 +95,40 @@ void FillFindData(const struct statx& sx, CString name, FindData& out) {
     out.inode = sx.stx_ino;
 }
 
-// chmod of the entry name in dir that never follows a link: fchmodat's
-// AT_SYMLINK_NOFOLLOW needs /proc or a recent kernel; where it has neither, the look just
-// made has shown a non-link, so the plain fchmodat is used. Returns 0 or an errno; a link
-// gives -1 (1921).
+// The kernel's fchmodat2 (the C library may not have it yet): unknown until the first call.
+#if defined(__x86_64__) || defined(__aarch64__) || defined(__riscv)
+constexpr long kSysFchmodat2 = 452;  // one number on these architectures
+#else
+constexpr long kSysFchmodat2 = -1;
+#endif
+enum Fchmodat2 { kUnknown, kPresent, kAbsent };
+std::atomic<int> g_fchmodat2{kSysFchmodat2 < 0 ? kAbsent : kUnknown};
+
+// chmod of the entry name in dir that never follows a link. The kernel's fchmodat2 takes
+// AT_SYMLINK_NOFOLLOW in one call; without it the C library's fchmodat does the same
+// through /proc (four calls more), and where that is missing too, the look just made has
+// shown a non-link, so the plain fchmodat is used. Returns 0 or an errno; a link gives -1
+// (1921).
 int ChmodNoFollow(int dir, const char* name, std::uint32_t mode) {
     struct statx sx;
     if (RetryEintr([&] { return ::statx(dir, name, kStatxFlags, STATX_TYPE, &sx); }) != 0) return errno;
     if (S_ISLNK(sx.stx_mode)) return -1;
-    if (::fchmodat(dir, name, mode & 07777, AT_SYMLINK_NOFOLLOW) == 0) return 0;
+    // EPERM may also be a filter that refuses calls it does not know: the way without it
+    // tells, and where that works, fchmodat2 is not tried again.
+    bool refused = false;
+    if (g_fchmodat2.load(std::memory_order_relaxed) != kAbsent) {
+        if (RetryEintr([&] { return ::syscall(kSysFchmodat2, dir, name, mode & 07777, AT_SYMLINK_NOFOLLOW); }) == 0) {
+            g_fchmodat2.store(kPresent, std::memory_order_relaxed);
+            return 0;
+        }
+        if (errno == ENOSYS) g_fchmodat2.store(kAbsent, std::memory_order_relaxed);
+        else if (errno == EPERM && g_fchmodat2.load(std::memory_order_relaxed) == kUnknown) refused = true;
+        else return errno;
+    }
+    if (::fchmodat(dir, name, mode & 07777, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (refused) g_fchmodat2.store(kAbsent, std::memory_order_relaxed);
+        return 0;
+    }
     if (errno != EOPNOTSUPP && errno != ENOTSUP) return errno;
     if (::fchmodat(dir, name, mode & 07777, 0) != 0) return errno;
     return 0;
@@ -351,10 +378,10 @@ bool PosixFileSystem::SetPermissions(const CString& path, std::uint32_t mode) {
     PosixPaths::Location at;
     PosixPaths::Parent parent;
     if (!paths_->Locate(path, at)) return false;
-    if (at.root) {
-        // Below a root the entry itself is opened (one resolution, no link followed) and
-        // changed through its descriptor: four calls where the parent's way takes seven
-        // (every copy ends with one). Without /proc, the parent's way.
+    if (at.root && g_fchmodat2.load(std::memory_order_relaxed) == kAbsent) {
+        // Below a root, without fchmodat2, the entry itself is opened (one resolution, no
+        // link followed) and changed through its descriptor: four calls where the parent's
+        // way takes seven (every copy ends with one). Without /proc, the parent's way.
         const int fd = paths_->Open(at, O_PATH | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0) return FailErrno(errno, *paths_, at);
         bool noProc = false;

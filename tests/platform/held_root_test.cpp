@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "platform/core/posix_file_system.h"
 #include "platform/core/testing/fault_file_system.h"
@@ -186,14 +187,21 @@ TYPED_TEST(HeldRoot, EveryCallRefusesALinkInAnyComponentAndTouchesNothingBehindI
     const std::string before = Snapshot(fs, outside);
     ASSERT_NE(before.find("outside/c/f"), std::string::npos) << before;
     RootHold hold(fs, this->Root());
-    // The link right above the entry, and two levels above it (a/b/c with b swapped).
-    for (const char16_t* dir : {u"tree/a/b/", u"tree/a/b/c/"}) {
-        for (const Call& call : calls) {
-            SCOPED_TRACE(std::string(call.what) + " below " + CString(dir).ToUtf8());
-            SetLastError(0);
-            EXPECT_FALSE(call.run(fs, this->B(dir)));
-            EXPECT_EQ(win32::ERROR_PATH_NOT_FOUND, GetLastError());
-            EXPECT_EQ(before, Snapshot(fs, outside));
+    // The link right above the entry, and two levels above it (a/b/c with b swapped); the
+    // same again with that directory entered as a copy enters its target's, which finds
+    // the link and so keeps nothing.
+    for (const bool entered : {false, true}) {
+        for (const char16_t* dir : {u"tree/a/b/", u"tree/a/b/c/"}) {
+            const CString d = this->B(dir);
+            const auto scope = entered ? fs.EnterDirectory(d.Left(d.GetLength() - 1)) : nullptr;
+            for (const Call& call : calls) {
+                SCOPED_TRACE(std::string(call.what) + " below " + CString(dir).ToUtf8() +
+                             (entered ? " entered" : ""));
+                SetLastError(0);
+                EXPECT_FALSE(call.run(fs, d));
+                EXPECT_EQ(win32::ERROR_PATH_NOT_FOUND, GetLastError());
+                EXPECT_EQ(before, Snapshot(fs, outside));
+            }
         }
     }
     EXPECT_EQ("ok", ReadFile(fs, ok).value_or("?")) << "a failed rename leaves its source";
@@ -282,6 +290,59 @@ TYPED_TEST(HeldRoot, ALinkAsTheLastComponentIsTheLinkItselfAndDotDotIsRefused) {
     EXPECT_EQ(win32::ERROR_FILE_NOT_FOUND, GetLastError());
     EXPECT_FALSE(fs.CreateFile(this->B(u"tree/none/x"), CreateMode::CreateNew, 0644));
     EXPECT_EQ(win32::ERROR_PATH_NOT_FOUND, GetLastError());
+}
+
+// A directory entered for a copy is reached once: swapped for a link after that, the
+// copy's calls on its entries go on in the directory that was reached, now moved away
+// (the real file system; the one in memory keeps nothing and refuses them as it refuses
+// every call through the link). Nothing lands behind the link either way, and only the
+// entering thread's calls on entries directly in that directory start from it.
+TYPED_TEST(HeldRoot, ADirectoryEnteredForACopyIsNotLeftForALinkSwappedInLater) {
+    this->Build();
+    if (this->HasFatalFailure()) return;
+    FileSystem& fs = this->fs();
+    constexpr bool kKept = !std::is_same_v<TypeParam, MemoryEnv>;
+    const CString dir = this->B(u"tree/a/b/c");
+    const std::string before = Snapshot(fs, this->B(u"outside"));
+    RootHold hold(fs, this->Root());
+    {
+        const auto scope = fs.EnterDirectory(dir);
+        this->SwapB();
+        if (this->HasFatalFailure()) return;
+        CString temp;
+        std::unique_ptr<File> out = fs.CreateTemporaryBeside(dir + u"/new", temp);
+        ASSERT_EQ(kKept, out != nullptr);
+        if (kKept) {
+            ASSERT_TRUE(out->Write("copied", 6));
+            ASSERT_TRUE(out->Close());
+            EXPECT_TRUE(fs.MoveFile(temp, dir + u"/new", false));
+            EXPECT_TRUE(fs.SetPermissions(dir + u"/new", 0640));
+            FindData fd;
+            EXPECT_TRUE(fs.GetFindData(dir + u"/new", fd));
+            EXPECT_EQ(0640u, fd.mode);
+            EXPECT_EQ("copied", ReadFile(fs, this->B(u"moved-b/c/new")).value_or("?"));
+            EXPECT_EQ("inside", ReadFile(fs, dir + u"/f").value_or("?"));
+        } else {
+            EXPECT_EQ(win32::ERROR_PATH_NOT_FOUND, GetLastError());
+        }
+        // Not directly in the entered directory, or from another thread: resolved again.
+        FindData fd;
+        EXPECT_FALSE(fs.GetFindData(dir + u"/empty/x", fd));
+        EXPECT_EQ(win32::ERROR_PATH_NOT_FOUND, GetLastError());
+        bool elsewhere = true;
+        std::uint32_t code = 0;
+        std::thread([&] {
+            elsewhere = fs.GetFindData(dir + u"/f", fd);
+            code = GetLastError();
+        }).join();
+        EXPECT_FALSE(elsewhere);
+        EXPECT_EQ(win32::ERROR_PATH_NOT_FOUND, code);
+        EXPECT_EQ(before, Snapshot(fs, this->B(u"outside")));
+    }
+    FindData fd;
+    EXPECT_FALSE(fs.GetFindData(dir + u"/f", fd)) << "once the scope is gone";
+    EXPECT_EQ(win32::ERROR_PATH_NOT_FOUND, GetLastError());
+    EXPECT_EQ(before, Snapshot(fs, this->B(u"outside")));
 }
 
 // The root is opened once, at the first hold: a root moved and replaced by a link while
