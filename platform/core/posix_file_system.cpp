@@ -121,9 +121,9 @@ int ChmodNoFollow(int dir, const char* name, std::uint32_t mode) {
             g_fchmodat2.store(kPresent, std::memory_order_relaxed);
             return 0;
         }
+        refused = errno == EPERM && g_fchmodat2.load(std::memory_order_relaxed) == kUnknown;
         if (errno == ENOSYS) g_fchmodat2.store(kAbsent, std::memory_order_relaxed);
-        else if (errno == EPERM && g_fchmodat2.load(std::memory_order_relaxed) == kUnknown) refused = true;
-        else return errno;
+        if (errno != ENOSYS && !refused) return errno;
     }
     if (::fchmodat(dir, name, mode & 07777, AT_SYMLINK_NOFOLLOW) == 0) {
         if (refused) g_fchmodat2.store(kAbsent, std::memory_order_relaxed);

@@ -195,8 +195,7 @@ TYPED_TEST(HeldRoot, EveryCallRefusesALinkInAnyComponentAndTouchesNothingBehindI
             const CString d = this->B(dir);
             const auto scope = entered ? fs.EnterDirectory(d.Left(d.GetLength() - 1)) : nullptr;
             for (const Call& call : calls) {
-                SCOPED_TRACE(std::string(call.what) + " below " + CString(dir).ToUtf8() +
-                             (entered ? " entered" : ""));
+                SCOPED_TRACE(std::string(call.what) + " below " + CString(dir).ToUtf8() + (entered ? " entered" : ""));
                 SetLastError(0);
                 EXPECT_FALSE(call.run(fs, d));
                 EXPECT_EQ(win32::ERROR_PATH_NOT_FOUND, GetLastError());
