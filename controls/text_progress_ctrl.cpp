@@ -6,6 +6,7 @@
 #include <climits>
 #include <utility>
 
+#include "platform/gui/dialog_builder.h"
 #include "platform/gui/qpainter_canvas.h"
 #include "platform/gui/qt_convert.h"
 #include "platform/gui/system_metrics.h"
@@ -197,4 +198,9 @@ void CTextProgressCtrl::paintEvent(QPaintEvent*) {
 void CTextProgressCtrl::resizeEvent(QResizeEvent* event) {
     Window::resizeEvent(event);
     lastBarLength_ = -1;
+}
+
+void RegisterTextProgressControlClass() {
+    gui::RegisterControlClass("textprogress",
+                              [](const DialogControl&, QWidget* parent) -> QWidget* { return new CTextProgressCtrl(parent); });
 }

@@ -111,3 +111,8 @@ private:
     int lastBarLength_ = -1;  // at the last repaint; -1 after a resize
     CString lastText_;
 };
+
+// Registers the dialog templates' control class "textprogress" (the dialog builder makes a
+// horizontal CTextProgressCtrl for it). The application calls it once before building
+// dialogs; calling it again changes nothing.
+void RegisterTextProgressControlClass();

@@ -155,7 +155,7 @@ bool ReadControl(const resread::Line& line, resread::Context& context, DialogCon
 const std::vector<std::string_view>& CustomControlClasses() {
     // The program's own controls that dialogs place: a word here needs a builder
     // registered under it in the windowing layer.
-    static const std::vector<std::string_view> classes = {"grid"};
+    static const std::vector<std::string_view> classes = {"grid", "textprogress"};
     return classes;
 }
 
