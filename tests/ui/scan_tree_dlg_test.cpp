@@ -104,8 +104,7 @@ TEST_F(ScanTreeDlgTest, CancelAnsweredNoGoesOnTheNextCancelAsksAgainAndYesCleans
                   ASSERT_TRUE(profile.gate.WaitReached());
                   cancel->click();
                   EXPECT_TRUE(dialog.HasWorker());  // Cancel only asks the worker
-                  profile.gate.Release();
-                  profile.gate.Arm(plat::FsOp::ListDirectory, u"/right/a");
+                  profile.gate.ReleaseAndArm(plat::FsOp::ListDirectory, u"/right/a");
                   ASSERT_TRUE(profile.gate.WaitReached());
                   EXPECT_EQ(prompts.Requests().size(), 2u);  // the dialog and the first question
                   EXPECT_EQ(Text(window), "Scanning directories. Press Cancel to stop.");

@@ -80,8 +80,7 @@ TEST_F(SyncExecuteDlgTest, MidCopyItShowsActionPathsBarsAndRateAndHandsCopiesAnd
                   ASSERT_TRUE(profile.gate.WaitReached());
                   // The engine gives a rate once a transfer has run a second.
                   ProcessEventsFor(1100);
-                  profile.gate.Release();
-                  profile.gate.Arm(plat::FsOp::FileWrite, u"", 2);
+                  profile.gate.ReleaseAndArm(plat::FsOp::FileWrite, u"", 2);
                   ASSERT_TRUE(profile.gate.WaitReached());
                   ASSERT_TRUE(WaitUntil([&] { return !Line(window, 1015).isEmpty(); }));  // a tick came
                   EXPECT_EQ(Line(window, 1011), "Copy ...");

@@ -59,6 +59,16 @@ void Gate::Release() {
     changed_.notify_all();
 }
 
+void Gate::ReleaseAndArm(plat::FsOp op, std::u16string part, int nth) {
+    std::lock_guard lock(mutex_);
+    ++releases_;
+    op_ = op;
+    part_ = std::move(part);
+    left_ = nth;
+    reached_ = false;
+    changed_.notify_all();
+}
+
 Profile::Profile() {
     std::filesystem::create_directories(dir.Path("left"));
     std::filesystem::create_directories(dir.Path("right"));

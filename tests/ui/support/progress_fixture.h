@@ -56,6 +56,9 @@ public:
     // after 20 s).
     bool WaitReached();
     void Release();
+    // Releases the waiting worker and arms the gate again in one step, so the worker cannot
+    // pass the next point before it is armed.
+    void ReleaseAndArm(plat::FsOp op, std::u16string part, int nth = 1);
 
 private:
     std::mutex mutex_;
