@@ -97,7 +97,8 @@ public:
                 gui::MessageQueue::Instance().Drain();
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
-            worker_.join();
+            // Its end, delivered above, may have joined it already.
+            if (worker_.joinable()) worker_.join();
         }
         if (ownerWindow_) ownerWindow_->removeEventFilter(this);
         GetApp().SetTrayTipText(this->Handle(), CString());
