@@ -15,6 +15,7 @@
 // more (each operation that notifies checks). Rows and columns are 0-based; a bad one is refused with
 // false, -1, 0, null or "" and changes nothing. User-interface thread only.
 #include <QAbstractScrollArea>
+#include <QBasicTimer>
 #include <QPointer>
 #include <cstdint>
 #include <memory>
@@ -343,6 +344,31 @@ public:
     // Escape and Ctrl characters do nothing).
     void OnChar(char16_t ch, bool ctrl);
 
+    // The mouse (grid_ctrl_mouse.cpp), points in client coordinates. A press selects, starts a
+    // drag selection with the auto-scroll timer, clicks a header or grabs a divider of the fixed
+    // rows (columns); moves extend the selection, move the sizing line or, with no button,
+    // pick the divider cursor and show title tips; the release edits, sizes or clicks; a double
+    // click auto-sizes at a divider or edits the cell. Each returns at once when an owner's
+    // handler destroyed the grid.
+    virtual void OnLButtonDown(gui::Point point, bool ctrl, bool shift);
+    virtual void OnMouseMove(gui::Point point, bool leftDown);
+    virtual void OnLButtonUp(gui::Point point);
+    virtual void OnLButtonDblClk(gui::Point point);
+    virtual void OnRButtonUp(gui::Point point);
+    // One tick of the auto-scroll timer: with the mouse above, below, left or right of the
+    // cells the grid steps that way and selects up to the edge.
+    void OnAutoScrollTimer();
+    bool IsAutoScrolling() const { return autoScrollTimer_.isActive(); }
+    // The client x (for a column) or y (for a row) of the sizing line while a divider is
+    // dragged, else -1.
+    int GetSizingLine() const { return mouseMode_ == MOUSE_SIZING_COL || mouseMode_ == MOUSE_SIZING_ROW ? sizingLine_ : -1; }
+    // Whether a divider press may pick a hidden column (row), and whether a sizing drag may
+    // end at width (height) 0.
+    void SetHiddenColumnGrab(bool on) { hiddenColGrab_ = on; }
+    void SetHiddenRowGrab(bool on) { hiddenRowGrab_ = on; }
+    void SetColumnHiding(bool on) { colHiding_ = on; }
+    void SetRowHiding(bool on) { rowHiding_ = on; }
+
     // Merged blocks.
     bool MergeCells(GridCellRange range);
     const GridMergedCells& GetMergedCells() const { return merged_; }
@@ -386,6 +412,11 @@ protected:
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
     friend class CGridCell;
@@ -407,6 +438,10 @@ private:
     int FirstShownColumn() const;
     int LastShownColumn() const;
     void MoveOnAfterEdit(std::uint32_t lastKey);
+    int ColumnDividerAt(gui::Point point) const;
+    int RowDividerAt(gui::Point point) const;
+    bool UpdateDividerMode(gui::Point point);
+    void ShowTitleTip(gui::Point point);
     int DefaultRowHeight() const;
     int DefaultColumnWidth() const;
     void SetFixedBits(int row, int col);
@@ -460,6 +495,13 @@ private:
     bool attaching_ = false;  // guards Create against re-entry
     int mouseMode_ = MOUSE_NOTHING;
     GridCellId selectionStart_;
+    bool leftDown_ = false;
+    gui::Point downPoint_, lastMousePoint_;
+    GridCellId downCell_;     // the cell under the left press
+    int sizingIndex_ = -1;    // the column (row) a divider drag sizes
+    int sizingLine_ = -1;
+    QBasicTimer autoScrollTimer_;  // the design's timer 513
+    bool hiddenColGrab_ = true, hiddenRowGrab_ = true, colHiding_ = true, rowHiding_ = true;
     bool resettingBars_ = false;
     int hRange_ = 0, vRange_ = 0;  // the last scroll positions
     int scrollBarState_ = 0;

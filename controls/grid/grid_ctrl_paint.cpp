@@ -18,6 +18,13 @@ void CGridCtrl::paintEvent(QPaintEvent* event) {
     } else {
         OnDraw(canvas);
     }
+    // The sizing line of a divider drag lies over the cells, two pixels wide.
+    if (const int line = GetSizingLine(); line >= 0) {
+        const bool cols = mouseMode_ == MOUSE_SIZING_COL;
+        const int w = viewport()->width(), h = viewport()->height();
+        canvas.FillRect(cols ? gui::Rect(line - 1, 0, line + 1, h) : gui::Rect(0, line - 1, w, line + 1),
+                        windowText_);
+    }
 }
 
 // The filler column takes what the visible columns leave of the client width.
