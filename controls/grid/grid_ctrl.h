@@ -420,6 +420,7 @@ protected:
 
 private:
     friend class CGridCell;
+    friend class CGridTreeCell;
     using Row = std::vector<std::unique_ptr<CGridCellBase>>;
 
     // GridSelectorHost.
