@@ -8,7 +8,11 @@
 
 CTreeColumn::CTreeColumn() : lineClr_(gui::GetSysColor(gui::COLOR_BTNSHADOW)) {}
 
-CTreeColumn::~CTreeColumn() = default;
+CTreeColumn::~CTreeColumn() {
+    if (!gridAlive_) return;
+    for (int row = firstRow_; row < endRow_; ++row)
+        if (CGridTreeCellBase* cell = TreeCell(row); cell && cell->GetTreeColumn() == this) cell->SetTreeColumn(nullptr);
+}
 
 void CTreeColumn::SetTreeFont(const gui::LogFont* font) {
     if (!font) {
@@ -45,7 +49,7 @@ bool CTreeColumn::TreeSetup(CGridCtrl* grid, int col, int n, int firstRow, const
 
     linked_ = linked;
     endRow_ = firstRow + n;
-    grid_ = grid;
+    SetGrid(grid);
     column_ = col;
     firstRow_ = firstRow;
     ready_ = false;

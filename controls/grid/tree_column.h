@@ -7,7 +7,8 @@
 // together with this one.
 //
 // The column does not own the grid; the grid must outlive the column's use of it and the
-// column must outlive its tree cells' use (the cells point back to it). User-interface thread.
+// column must outlive its tree cells' use (the cells point back to it); a column destroyed
+// before its grid detaches its cells, which then act as cells without a column. User-interface thread.
 #include <QPointer>
 #include <cstdint>
 #include <memory>
@@ -47,7 +48,7 @@ public:
     virtual bool IsTreeReady() const { return ready_; }
     virtual void SetTreeEditor(CInPlaceEdit* editor);
     virtual CInPlaceEdit* GetTreeEditor() const;
-    virtual void SetGrid(CGridCtrl* grid) { grid_ = grid; }
+    virtual void SetGrid(CGridCtrl* grid) { grid_ = grid, gridAlive_ = grid; }
     virtual CGridCtrl* GetGrid() const { return grid_; }
     virtual void SetColumnWithTree(int col) { column_ = col; }
     virtual int GetColumnWithTree() const { return column_; }
@@ -106,6 +107,7 @@ private:
     bool ready_ = false;
     QPointer<CInPlaceEdit> editor_;
     CGridCtrl* grid_ = nullptr;
+    QPointer<CGridCtrl> gridAlive_;  // null once the grid is destroyed
     int column_ = -1;
     int indent_ = 10;
     bool treeLines_ = true;
