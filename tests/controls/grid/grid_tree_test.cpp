@@ -3,10 +3,14 @@
 // expander under the mouse hooks and the keyboard in a real grid, and a picture.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTest>
 #include <string>
 
 #include "controls/grid/grid_ctrl.h"
 #include "controls/grid/grid_tree_cell.h"
+#include "controls/grid/in_place_edit.h"
 #include "controls/grid/tree_column.h"
 #include "platform/gui/system_metrics.h"
 #include "tests/controls/grid/grid_test_support.h"
@@ -390,6 +394,64 @@ TEST_F(TreeFixture, DoubleClickTogglesOnlyAReadOnlyCellOffTheExpander) {
     grid->SetEditable(false);
     Cell(1)->OnDblClick({60, 10});
     EXPECT_TRUE(tree.IsTreeRowShown(2));
+}
+
+// Qt mouse events on the shown grid's viewport, so the grid's own press handling asks the cell.
+struct TreeMouseFixture : TreeFixture {
+    void SetUp() override {
+        TreeFixture::SetUp();
+        owner.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+    }
+    QPoint InCell(int row, QPoint offset) const {
+        gui::Rect r;
+        EXPECT_TRUE(grid->GetCellRect(row, 0, &r));
+        return {r.left + offset.x(), r.top + offset.y()};
+    }
+    void Send(QEvent::Type type, QPoint p) {
+        QWidget* port = grid->viewport();
+        const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::MouseButtons() : Qt::LeftButton;
+        QMouseEvent event(type, QPointF(p), QPointF(port->mapToGlobal(p)), Qt::LeftButton, buttons, {});
+        QApplication::sendEvent(port, &event);
+    }
+    void Click(QPoint p) {
+        Send(QEvent::MouseButtonPress, p);
+        Send(QEvent::MouseButtonRelease, p);
+    }
+    void DoubleClick(QPoint p) {
+        Click(p);
+        Send(QEvent::MouseButtonDblClick, p);
+        Send(QEvent::MouseButtonRelease, p);
+    }
+};
+
+TEST_F(TreeMouseFixture, AClickOnTheExpanderCollapsesWithoutSelectingAndALeafsPlaceSelects) {
+    Click(InCell(6, {22, 10}));  // B1 is a leaf: where its expander would be, the click selects
+    EXPECT_EQ(std::pair(grid->GetFocusCell().row, grid->GetFocusCell().col), std::pair(6, 0));
+    EXPECT_TRUE(grid->IsCellSelected(6, 0));
+
+    Click(InCell(1, {12, 10}));  // the expander of A
+    EXPECT_FALSE(tree.IsTreeRowShown(2));
+    EXPECT_EQ(grid->GetRowHeight(2), 0);
+    EXPECT_EQ(std::pair(grid->GetFocusCell().row, grid->GetFocusCell().col), std::pair(6, 0));
+    EXPECT_FALSE(grid->IsCellSelected(1, 0));
+
+    Click(InCell(1, {12, 10}));
+    EXPECT_TRUE(tree.IsTreeRowShown(2));
+    EXPECT_FALSE(grid->IsCellSelected(1, 0));
+}
+
+TEST_F(TreeMouseFixture, ADoubleClickEditsAnEditableCellAndTogglesAReadOnlyOne) {
+    DoubleClick(InCell(5, {60, 10}));  // on B's text
+    CInPlaceEdit* editor = grid->findChild<CInPlaceEdit*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(std::pair(editor->GetRow(), editor->GetCol()), std::pair(5, 0));
+    EXPECT_TRUE(tree.IsTreeRowShown(6));
+    grid->EndEditing();
+
+    grid->SetItemState(5, 0, GVIS_READONLY);
+    DoubleClick(InCell(5, {60, 10}));
+    EXPECT_FALSE(tree.IsTreeRowShown(6));
 }
 
 TEST_F(TreeFixture, EditingOpensOneEditorAColumnOverTheText) {
